@@ -1,0 +1,56 @@
+# Project-wide build helpers shared by the native and the windows tree.
+
+# Particle arithmetic must give the same bits under GCC for Linux and MinGW-w64:
+# no fused multiply-add, no fast-math reassociation.
+function(orvalis_deterministic_floats target)
+    target_compile_options(${target} PRIVATE -ffp-contract=off -fno-fast-math)
+endfunction()
+
+if(ORVALIS_WINDOWS)
+    # GoogleTest built from the Debian sources with the cross toolchain.
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/_deps/googletest EXCLUDE_FROM_ALL SYSTEM)
+    set(ORVALIS_GTEST_MAIN gtest_main)
+    set(ORVALIS_GMOCK gmock)
+    # Wine state for the test run: prefix, display and server live here.
+    set(ORVALIS_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
+else()
+    find_package(GTest REQUIRED)
+    set(ORVALIS_GTEST_MAIN GTest::gtest_main)
+    set(ORVALIS_GMOCK GTest::gmock)
+endif()
+include(GoogleTest)
+
+# orvalis_add_gtest(target SOURCES ... LIBS ...)
+# A GoogleTest program; under the windows tree every test runs through Wine in the unit-test prefix.
+function(orvalis_add_gtest target)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${target} ${ARG_SOURCES})
+    target_link_libraries(${target} PRIVATE ${ARG_LIBS} ${ORVALIS_GTEST_MAIN} ${ORVALIS_GMOCK})
+    set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests-bin)
+    if(ORVALIS_WINDOWS)
+        gtest_add_tests(TARGET ${target} TEST_PREFIX "win." TEST_LIST tests)
+        orvalis_wine_test_properties(${tests})
+    else()
+        gtest_discover_tests(${target} TEST_PREFIX "native.")
+    endif()
+endfunction()
+
+# Tests that start Windows programs need the unit-test Wine session (prefix, Xvfb, wineserver).
+function(orvalis_wine_test_properties)
+    set_tests_properties(${ARGN} PROPERTIES
+        FIXTURES_REQUIRED wine_unit
+        ENVIRONMENT "ORVALIS_WINE_DIR=${ORVALIS_WINE_DIR}/unit"
+        TIMEOUT 180)
+endfunction()
+
+# End-to-end tests run the real programs, each on its own Xvfb display, one at a time in their own
+# prefix (a Wine server keeps the display it first met, so tests with different displays can't overlap).
+function(orvalis_e2e_test_properties)
+    set_tests_properties(${ARGN} PROPERTIES
+        FIXTURES_REQUIRED wine_e2e
+        RESOURCE_LOCK wine_e2e_prefix
+        ENVIRONMENT "ORVALIS_WINE_DIR=${ORVALIS_WINE_DIR}/e2e;ORVALIS_BIN_DIR=${ORVALIS_BIN_DIR};ORVALIS_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORVALIS_TEST_OUTPUT=${CMAKE_BINARY_DIR}/test-output"
+        TIMEOUT 300)
+endfunction()
