@@ -1,6 +1,7 @@
 #include "host/texture_picture.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace orvalis {
 namespace {
@@ -30,7 +31,7 @@ uint8_t TexturePictureLevel(int x, int y) {
     if (r > kPeakOuter) distance = r - kPeakOuter;
     if (distance >= kFade) return kTextureBackground;
     // Raised cosine: smooth at both the peak and the background.
-    const double weight = 0.5 * (1.0 + std::cos(M_PI * distance / kFade));
+    const double weight = 0.5 * (1.0 + std::cos(std::numbers::pi * distance / kFade));
     const double level = kTextureBackground + (255.0 - kTextureBackground) * weight;
     return static_cast<uint8_t>(std::lround(level));
 }
