@@ -15,6 +15,8 @@ if(ORVALIS_WINDOWS)
     set(ORVALIS_GMOCK gmock)
     # Wine state for the test run: prefix, display and server live here.
     set(ORVALIS_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
+    # Win32 helpers of the end-to-end tests (tests/e2e/tools).
+    set(ORVALIS_E2E_TOOLS_DIR ${CMAKE_BINARY_DIR}/e2e-tools)
 else()
     find_package(GTest REQUIRED)
     set(ORVALIS_GTEST_MAIN GTest::gtest_main)
@@ -51,6 +53,6 @@ function(orvalis_e2e_test_properties)
     set_tests_properties(${ARGN} PROPERTIES
         FIXTURES_REQUIRED wine_e2e
         RESOURCE_LOCK wine_e2e_prefix
-        ENVIRONMENT "ORVALIS_WINE_DIR=${ORVALIS_WINE_DIR}/e2e;ORVALIS_BIN_DIR=${ORVALIS_BIN_DIR};ORVALIS_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORVALIS_TEST_OUTPUT=${CMAKE_BINARY_DIR}/test-output"
+        ENVIRONMENT "ORVALIS_WINE_DIR=${ORVALIS_WINE_DIR}/e2e;ORVALIS_BIN_DIR=${ORVALIS_BIN_DIR};ORVALIS_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORVALIS_E2E_TOOLS_DIR=${ORVALIS_E2E_TOOLS_DIR};ORVALIS_TEST_OUTPUT=${CMAKE_BINARY_DIR}/test-output"
         TIMEOUT 300)
 endfunction()

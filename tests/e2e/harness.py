@@ -1,0 +1,484 @@
+"""End-to-end test harness: runs the real Windows programs under Wine on a private Xvfb display.
+
+A test is a function taking a `Session`; `main(globals())` runs the one named on the command line:
+
+    def test_escape(s):
+        s.install_texture()
+        renderer = s.start(s.bin_path("Orvalis.dll"))
+        window = s.find_window("Orvalis_VC")
+        s.key(window, "Escape")
+        s.check(renderer.wait(20) == 0, "exit code 0")
+
+    if __name__ == "__main__":
+        main(globals())
+
+Environment (set by ctest through orvalis_e2e_test_properties): ORVALIS_WINE_DIR (holds env.base.sh of the
+end-to-end prefix), ORVALIS_BIN_DIR (the deliverables), ORVALIS_E2E_TOOLS_DIR (wininfo.exe, postmsg.exe),
+ORVALIS_SOURCE_DIR, ORVALIS_TEST_OUTPUT (screenshots and program output go to <it>/<test name>/).
+
+Every wait polls with a deadline; nothing sleeps for a fixed time to decide a result. The session ends every
+program it started by process id, stops its Xvfb and ends the prefix's wineserver, also when a test fails.
+Python 3 standard library only.
+"""
+
+import os
+import re
+import shlex
+import shutil
+import signal
+import subprocess
+import sys
+import time
+import traceback
+
+# The real ImageMagick convert (pixels come from it; any other convert on PATH is not trusted).
+CONVERT = "/usr/bin/convert" if os.path.exists("/usr/bin/convert") else "convert"
+
+
+class TestFailure(Exception):
+    pass
+
+
+def _env_from_script(path):
+    """Reads the `export NAME='value'` lines of a wine-session env script."""
+    env = {}
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            line = line.strip()
+            if not line.startswith("export "):
+                continue
+            name, _, value = line[len("export "):].partition("=")
+            parts = shlex.split(value)
+            env[name] = parts[0] if parts else ""
+    return env
+
+
+class Program:
+    """A Windows program started through `timeout wine ...`, output in files."""
+
+    def __init__(self, session, popen, name, stdout_path, stderr_path):
+        self.session = session
+        self.popen = popen
+        self.pid = popen.pid
+        self.name = name
+        self.stdout_path = stdout_path
+        self.stderr_path = stderr_path
+
+    def poll(self):
+        return self.popen.poll()
+
+    def alive(self):
+        return self.popen.poll() is None
+
+    def wait(self, seconds):
+        """The exit code, or None when the program is still running after `seconds`."""
+        try:
+            return self.popen.wait(timeout=seconds)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def stdout(self):
+        with open(self.stdout_path, encoding="utf-8", errors="replace") as f:
+            return f.read()
+
+    def stop(self):
+        """Ends the program by its pid: TERM to `timeout`, which passes it on, then KILL."""
+        if self.popen.poll() is not None:
+            return
+        for sig, grace in ((signal.SIGTERM, 5), (signal.SIGKILL, 5)):
+            try:
+                os.kill(self.pid, sig)
+            except ProcessLookupError:
+                return
+            if self.wait(grace) is not None:
+                return
+
+
+class Image:
+    """An RGB screenshot: `width`, `height`, `data` (3 bytes per pixel, rows top first)."""
+
+    def __init__(self, path):
+        self.path = path
+        raw = subprocess.run([CONVERT, path, "-depth", "8", "ppm:-"], check=True, capture_output=True,
+                             timeout=60).stdout
+        # P6 header: magic, width, height, maxval, each followed by whitespace.
+        fields = []
+        pos = 0
+        while len(fields) < 4:
+            while raw[pos:pos + 1].isspace():
+                pos += 1
+            start = pos
+            while not raw[pos:pos + 1].isspace():
+                pos += 1
+            fields.append(raw[start:pos])
+        pos += 1
+        if fields[0] != b"P6":
+            raise TestFailure("unexpected image format from convert: %r" % fields[0])
+        self.width = int(fields[1])
+        self.height = int(fields[2])
+        self.data = raw[pos:pos + self.width * self.height * 3]
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def region(self, left, top, width, height):
+        """Pixels of a rectangle, as a list of (r, g, b)."""
+        out = []
+        for y in range(max(0, top), min(self.height, top + height)):
+            row = self.data[(y * self.width + max(0, left)) * 3:(y * self.width + min(self.width, left + width)) * 3]
+            out.extend(tuple(row[i:i + 3]) for i in range(0, len(row), 3))
+        return out
+
+
+def lit_share(pixels, threshold=24):
+    """Share of pixels whose brightest channel exceeds `threshold`."""
+    if not pixels:
+        return 0.0
+    return sum(1 for p in pixels if max(p) > threshold) / len(pixels)
+
+
+def hue_buckets(pixels, threshold=48, buckets=12, min_share=0.002):
+    """Hue sectors (of `buckets`) that hold at least `min_share` of the saturated, lit pixels."""
+    counts = [0] * buckets
+    total = 0
+    for r, g, b in pixels:
+        hi, lo = max(r, g, b), min(r, g, b)
+        if hi <= threshold or hi - lo < 24:
+            continue
+        d = hi - lo
+        if hi == r:
+            h = ((g - b) / d) % 6
+        elif hi == g:
+            h = (b - r) / d + 2
+        else:
+            h = (r - g) / d + 4
+        counts[int(h / 6 * buckets) % buckets] += 1
+        total += 1
+    if total == 0:
+        return set()
+    return {i for i, c in enumerate(counts) if c / total >= min_share}
+
+
+def changed_share(a, b, threshold=24):
+    """Share of positions where two equally long pixel lists differ by more than `threshold` in a channel."""
+    if not a or len(a) != len(b):
+        return 0.0
+    changed = sum(1 for p, q in zip(a, b) if max(abs(p[i] - q[i]) for i in range(3)) > threshold)
+    return changed / len(a)
+
+
+class Session:
+    """One end-to-end test: a private Xvfb, the end-to-end Wine prefix on it, the programs started."""
+
+    def __init__(self, name, screen="1024x768"):
+        self.name = name
+        self.screen = screen
+        self.wine_dir = os.environ["ORVALIS_WINE_DIR"]
+        self.bin_dir = os.environ.get("ORVALIS_BIN_DIR", "")
+        self.source_dir = os.environ.get("ORVALIS_SOURCE_DIR",
+                                         os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
+        self.tools_dir = os.environ.get("ORVALIS_E2E_TOOLS_DIR",
+                                        os.path.join(os.path.dirname(self.bin_dir), "e2e-tools"))
+        output_root = os.environ.get("ORVALIS_TEST_OUTPUT", os.path.join(self.wine_dir, "..", "..", "test-output"))
+        self.output = os.path.abspath(os.path.join(output_root, name))
+        shutil.rmtree(self.output, ignore_errors=True)
+        os.makedirs(self.output)
+        self.programs = []
+        self.display = None
+        self.xvfb_state = os.path.join(self.output, "xvfb")
+        self.env = dict(os.environ)
+        self.env.update(_env_from_script(os.path.join(self.wine_dir, "env.base.sh")))
+        self.prefix = self.env["WINEPREFIX"]
+        self._counter = 0
+
+    # --- life cycle -------------------------------------------------------------------------------------
+
+    def __enter__(self):
+        self.log("session %s on a %s screen, prefix %s" % (self.name, self.screen, self.prefix))
+        self.display = subprocess.run([os.path.join(self.source_dir, "scripts", "xvfb-start"), self.xvfb_state,
+                                       self.screen], check=True, capture_output=True, text=True,
+                                      timeout=30).stdout.strip()
+        self.env["DISPLAY"] = ":" + self.display
+        # A leftover server of this prefix may still hold another display: end it before ours starts.
+        self._wineserver("-k")
+        self._wineserver("-w", timeout=20)
+        # A persistent server: program start drops from seconds to a fraction of one.
+        subprocess.run(["wineserver", "-p"], env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=30)
+        return self
+
+    def __exit__(self, *exc):
+        self.cleanup()
+        return False
+
+    def cleanup(self):
+        for program in reversed(self.programs):
+            program.stop()
+        self._wineserver("-k")
+        self._wineserver("-w", timeout=20)
+        subprocess.run([os.path.join(self.source_dir, "scripts", "xvfb-stop"), self.xvfb_state],
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+
+    def _wineserver(self, flag, timeout=10):
+        try:
+            subprocess.run(["wineserver", flag], env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=timeout)
+        except subprocess.TimeoutExpired:
+            pass
+
+    # --- helpers --------------------------------------------------------------------------------------
+
+    def log(self, text):
+        print("[%7.2f] %s" % (time.monotonic() % 10000, text), flush=True)
+
+    def check(self, condition, what):
+        if not condition:
+            raise TestFailure(what)
+        self.log("ok: " + what)
+
+    def output_path(self, name):
+        return os.path.join(self.output, name)
+
+    def bin_path(self, name):
+        return os.path.join(self.bin_dir, name)
+
+    def tool_path(self, name):
+        return os.path.join(self.tools_dir, name)
+
+    def prefix_path(self, windows_path):
+        """The Unix path of a path on drive C: of the prefix ("C:\\Tessalume.bmp" -> .../drive_c/Tessalume.bmp)."""
+        m = re.match(r"^[cC]:[\\/]?(.*)$", windows_path)
+        if not m:
+            raise ValueError("not a C: path: " + windows_path)
+        rest = m.group(1).replace("\\", "/")
+        return os.path.join(self.prefix, "drive_c", rest)
+
+    def temp_dir(self):
+        """The Unix path of the Windows user's %TEMP% folder in the prefix."""
+        users = os.path.join(self.prefix, "drive_c", "users")
+        user = os.environ.get("USER") or "root"
+        candidates = [os.path.join(users, user, "AppData", "Local", "Temp"), os.path.join(users, user, "Temp")]
+        for c in candidates:
+            if os.path.isdir(c):
+                return c
+        return candidates[0]
+
+    # --- programs -------------------------------------------------------------------------------------
+
+    def start(self, program, *args, seconds=120, env=None, cwd=None, name=None):
+        """Starts a Windows program (Unix or Windows path) with `timeout`; output goes to files."""
+        self._counter += 1
+        name = name or "%02d-%s" % (self._counter, os.path.basename(program))
+        out = self.output_path(name + ".stdout")
+        err = self.output_path(name + ".stderr")
+        run_env = dict(self.env)
+        if env:
+            run_env.update(env)
+        with open(out, "wb") as o, open(err, "wb") as e:
+            popen = subprocess.Popen(["timeout", "-k", "5", str(seconds), "wine", program, *args], env=run_env,
+                                     cwd=cwd or self.output, stdin=subprocess.DEVNULL, stdout=o, stderr=e)
+        p = Program(self, popen, name, out, err)
+        self.programs.append(p)
+        self.log("started %s (pid %d)" % (name, p.pid))
+        return p
+
+    def run_tool(self, tool, *args, seconds=30):
+        """Runs one helper from the tools folder to its end; returns (exit code, stdout)."""
+        self._counter += 1
+        out = self.output_path("%02d-%s.stdout" % (self._counter, tool))
+        with open(out, "wb") as o:
+            try:
+                code = subprocess.run(["timeout", "-k", "5", str(seconds), "wine", self.tool_path(tool + ".exe"),
+                                       *args], env=self.env, cwd=self.output, stdin=subprocess.DEVNULL, stdout=o,
+                                      stderr=subprocess.DEVNULL, timeout=seconds + 10).returncode
+            except subprocess.TimeoutExpired:
+                code = 124
+        with open(out, encoding="utf-8", errors="replace") as f:
+            text = f.read()
+        os.unlink(out)
+        return code, text
+
+    def win_info(self, title, children=False):
+        """What wininfo.exe says about the top-level window with exactly this title, or None."""
+        code, text = self.run_tool("wininfo", title, *(["--children"] if children else []))
+        if code != 0:
+            return None
+        info = {"children": []}
+        for line in text.splitlines():
+            key, _, value = line.partition("=")
+            if key == "child":
+                hwnd, cls, text_, rect, visible = value.split("|")
+                info["children"].append({"hwnd": hwnd, "class": cls, "text": text_,
+                                         "rect": tuple(int(v) for v in rect.split(",")),
+                                         "visible": visible == "1"})
+            elif key in ("window", "client", "client_origin"):
+                info[key] = tuple(int(v) for v in value.split(","))
+            elif key in ("style", "exstyle"):
+                info[key] = int(value, 16)
+            elif key in ("pid", "visible", "iconic"):
+                info[key] = int(value)
+            else:
+                info[key] = value.strip()
+        return info
+
+    def display_mode(self):
+        code, text = self.run_tool("wininfo", "--display")
+        return text.strip().partition("=")[2] if code == 0 else None
+
+    def post(self, title, message, wparam=0, lparam=0, send=False):
+        """Posts (or sends) a message to a window from another process; True when it was delivered."""
+        args = [title, str(message), str(wparam), str(lparam)] + (["--send"] if send else [])
+        code, _ = self.run_tool("postmsg", *args)
+        return code == 0
+
+    # --- windows on the X display ---------------------------------------------------------------------
+
+    def _xdotool(self, *args, check=False):
+        r = subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True, timeout=20)
+        if check and r.returncode != 0:
+            raise TestFailure("xdotool %s failed: %s" % (" ".join(args), r.stderr.strip()))
+        return r
+
+    def x_windows(self, title):
+        """X window ids of mapped windows with exactly this title."""
+        r = self._xdotool("search", "--onlyvisible", "--name", "^%s$" % re.escape(title))
+        return [int(w) for w in r.stdout.split()]
+
+    def find_window(self, title, seconds=30, program=None):
+        """Waits for a visible window with exactly this title; returns its X id. Fails early when `program`
+        ends first."""
+        deadline = time.monotonic() + seconds
+        while True:
+            ids = self.x_windows(title)
+            if ids:
+                self.log("window %r is X id %d" % (title, ids[0]))
+                return ids[0]
+            if program is not None and not program.alive():
+                raise TestFailure("%s ended (exit %s) before window %r appeared" % (program.name, program.poll(),
+                                                                                   title))
+            if time.monotonic() > deadline:
+                self.screenshot("no-window-%s" % re.sub(r"\W", "_", title))
+                raise TestFailure("no window %r within %d s" % (title, seconds))
+            time.sleep(0.2)
+
+    def wait_window_gone(self, title, seconds=30):
+        """Waits until no top-level window (X or Win32, shown or not) has this title."""
+        deadline = time.monotonic() + seconds
+        while True:
+            if not self.x_windows(title) and self.win_info(title) is None:
+                return True
+            if time.monotonic() > deadline:
+                return False
+            time.sleep(0.2)
+
+    def wait_for(self, condition, seconds, what, interval=0.2):
+        """Polls `condition()` until it is true (returns its value) or fails after `seconds`."""
+        deadline = time.monotonic() + seconds
+        while True:
+            value = condition()
+            if value:
+                return value
+            if time.monotonic() > deadline:
+                raise TestFailure("timed out after %d s waiting for %s" % (seconds, what))
+            time.sleep(interval)
+
+    def window_geometry(self, x_id):
+        r = self._xdotool("getwindowgeometry", "--shell", str(x_id), check=True)
+        g = dict(line.split("=", 1) for line in r.stdout.split() if "=" in line)
+        return int(g["X"]), int(g["Y"]), int(g["WIDTH"]), int(g["HEIGHT"])
+
+    # --- input ----------------------------------------------------------------------------------------
+
+    def point_at(self, x_id, dx=None, dy=None):
+        """Moves the pointer onto a window (its centre by default): keyboard focus follows the pointer."""
+        x, y, w, h = self.window_geometry(x_id)
+        self._xdotool("mousemove", str(x + (w // 2 if dx is None else dx)), str(y + (h // 2 if dy is None else dy)),
+                      check=True)
+
+    def key(self, x_id, *keys):
+        """Real key presses into a window: pointer onto it first (xdotool --window events are ignored)."""
+        self.point_at(x_id)
+        self._xdotool("key", "--delay", "60", *keys, check=True)
+
+    def move_mouse(self, x, y):
+        self._xdotool("mousemove", str(x), str(y), check=True)
+
+    def click(self, x, y, button=1):
+        """A real click at screen coordinates."""
+        self._xdotool("mousemove", str(x), str(y), check=True)
+        self._xdotool("click", str(button), check=True)
+
+    def click_child(self, title, text, seconds=15):
+        """Clicks the centre of the child control with this text (for example "&Yes") of a top-level window."""
+        def child():
+            info = self.win_info(title, children=True)
+            if not info:
+                return None
+            for c in info["children"]:
+                if c["text"] == text and c["visible"]:
+                    return c
+            return None
+        c = self.wait_for(child, seconds, "control %r in %r" % (text, title))
+        left, top, right, bottom = c["rect"]
+        self.click((left + right) // 2, (top + bottom) // 2)
+
+    # --- screen ---------------------------------------------------------------------------------------
+
+    def screenshot(self, name):
+        """Saves the whole screen as <output>/<name>.png and returns an Image of it."""
+        path = self.output_path(name + ".png")
+        subprocess.run(["import", "-window", "root", path], env=self.env, check=True, stdin=subprocess.DEVNULL,
+                       capture_output=True, timeout=60)
+        self.log("screenshot " + path)
+        return Image(path)
+
+    # --- files in the prefix --------------------------------------------------------------------------
+
+    def install_texture(self, source=None, windows_path="C:\\Tessalume.bmp"):
+        """Puts the ring texture (or any file) where the renderer reads it."""
+        source = source or os.path.join(self.source_dir, "assets", "tessalume.bmp")
+        target = self.prefix_path(windows_path)
+        shutil.copyfile(source, target)
+        return target
+
+    def remove_textures(self):
+        """Removes the texture from C:\\ and from %TEMP% (where a reader may fall back to)."""
+        for path in (self.prefix_path("C:\\Tessalume.bmp"), os.path.join(self.temp_dir(), "Tessalume.bmp")):
+            if os.path.exists(path):
+                os.unlink(path)
+
+
+def main(tests, argv=None):
+    """Runs the test function `test_<name>` named by argv[1] (or every test_ function) in its own Session."""
+    argv = sys.argv[1:] if argv is None else argv
+    names = [n for n in sorted(tests) if n.startswith("test_") and callable(tests[n])]
+    if argv:
+        wanted = ["test_" + a if not a.startswith("test_") else a for a in argv]
+        missing = [w for w in wanted if w not in tests]
+        if missing:
+            print("unknown test(s): %s; known: %s" % (", ".join(missing), ", ".join(names)))
+            return 2
+        names = wanted
+    failed = 0
+    for n in names:
+        fn = tests[n]
+        screen = getattr(fn, "screen", "1024x768")
+        test_name = os.path.splitext(os.path.basename(sys.modules[fn.__module__].__file__ or "e2e"))[0] + "." + n[5:]
+        try:
+            with Session(test_name, screen=screen) as s:
+                fn(s)
+            print("PASS %s" % test_name, flush=True)
+        except Exception as e:  # noqa: BLE001 - report every failure the same way
+            failed += 1
+            traceback.print_exc()
+            print("FAIL %s: %s" % (test_name, e), flush=True)
+    return 1 if failed else 0
+
+
+def screen(size):
+    """Decorator: the Xvfb screen size a test needs (default 1024x768)."""
+    def mark(fn):
+        fn.screen = size
+        return fn
+    return mark
