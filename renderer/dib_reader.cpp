@@ -1,0 +1,272 @@
+#include "renderer/dib_reader.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace orvalis {
+
+namespace {
+
+uint16_t Le16(std::span<const uint8_t> bytes, size_t at) {
+    return static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8));
+}
+
+uint32_t Le32(std::span<const uint8_t> bytes, size_t at) {
+    return static_cast<uint32_t>(bytes[at]) | (static_cast<uint32_t>(bytes[at + 1]) << 8) |
+           (static_cast<uint32_t>(bytes[at + 2]) << 16) | (static_cast<uint32_t>(bytes[at + 3]) << 24);
+}
+
+void PutLe16(uint8_t* out, uint16_t value) {
+    out[0] = static_cast<uint8_t>(value);
+    out[1] = static_cast<uint8_t>(value >> 8);
+}
+
+void PutLe32(uint8_t* out, uint32_t value) {
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+void WriteInfoHeader(const DibHeader& h, uint8_t* out) {
+    PutLe32(out + 0, h.size);
+    PutLe32(out + 4, static_cast<uint32_t>(h.width));
+    PutLe32(out + 8, static_cast<uint32_t>(h.height));
+    PutLe16(out + 12, h.planes);
+    PutLe16(out + 14, h.bitCount);
+    PutLe32(out + 16, h.compression);
+    PutLe32(out + 20, h.sizeImage);
+    PutLe32(out + 24, static_cast<uint32_t>(h.xPelsPerMeter));
+    PutLe32(out + 28, static_cast<uint32_t>(h.yPelsPerMeter));
+    PutLe32(out + 32, h.clrUsed);
+    PutLe32(out + 36, h.clrImportant);
+}
+
+uint32_t ColorCountForBits(uint32_t bitCount) {
+    switch (bitCount) {
+        case 1: return 2;
+        case 4: return 16;
+        case 8: return 256;
+        default: return 0;
+    }
+}
+
+// The bit depths and encodings a 24-bit conversion is defined for. Anything else (JPEG or PNG payloads,
+// unknown encodings) describes bits whose extent cannot be bounded, so it is refused up front.
+bool IsConvertibleFormat(uint32_t compression, uint32_t bitCount, int32_t height) {
+    switch (compression) {
+        case kBiRgb:
+            return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 ||
+                   bitCount == 32;
+        case kBiRle8: return bitCount == 8 && height > 0;
+        case kBiRle4: return bitCount == 4 && height > 0;
+        case kBiBitfields: return bitCount == 16 || bitCount == 32;
+        default: return false;
+    }
+}
+
+DibParseResult Fail(DibFailure failure) {
+    DibParseResult result;
+    result.failure = failure;
+    return result;
+}
+
+}  // namespace
+
+std::string DibFailureMessage(DibFailure failure, const char* path) {
+    switch (failure) {
+        case DibFailure::None: return {};
+        case DibFailure::OpenFailed:
+            return std::string("Failed to open DIB file ") + (path ? path : "") + ".\n";
+        case DibFailure::UnknownFormat: return "Unknown DIB file format.";
+        case DibFailure::OutOfMemory: return "Out of memory.";
+        case DibFailure::ConversionError: return "Image file conversion error.";
+    }
+    return {};
+}
+
+uint32_t DibColorCount(std::span<const uint8_t> header) {
+    if (header.size() < 4) return 0;
+    const uint32_t size = Le32(header, 0);
+    if (size == kDibCoreHeaderSize && header.size() >= kDibCoreHeaderSize) {
+        return ColorCountForBits(Le16(header, 10));
+    }
+    if (size == kDibInfoHeaderSize && header.size() >= kDibInfoHeaderSize) {
+        const uint16_t used = static_cast<uint16_t>(Le32(header, 32));
+        if (used != 0) return used;
+        return ColorCountForBits(Le16(header, 14));
+    }
+    return 0;
+}
+
+DibParseResult ParseDib(std::span<const uint8_t> file) {
+    const bool hasFileHeader = file.size() >= 2 && file[0] == 'B' && file[1] == 'M';
+    const size_t headerAt = hasFileHeader ? kDibFileHeaderSize : 0;
+    if (file.size() < headerAt + 4) return Fail(DibFailure::ConversionError);
+
+    const uint32_t headerSize = Le32(file, headerAt);
+    if (headerSize != kDibCoreHeaderSize && headerSize != kDibInfoHeaderSize) {
+        return Fail(DibFailure::UnknownFormat);
+    }
+    if (file.size() - headerAt < headerSize) return Fail(DibFailure::ConversionError);
+    const auto header = file.subspan(headerAt, headerSize);
+    const uint32_t n = DibColorCount(header);
+
+    DibHeader h;
+    size_t entrySize = 4;
+    if (headerSize == kDibCoreHeaderSize) {
+        h.width = Le16(header, 4);
+        h.height = Le16(header, 6);
+        h.planes = Le16(header, 8);
+        h.bitCount = Le16(header, 10);
+        h.clrUsed = n;
+        h.clrImportant = n;
+        entrySize = 3;
+    } else {
+        h.width = static_cast<int32_t>(Le32(header, 4));
+        h.height = static_cast<int32_t>(Le32(header, 8));
+        h.planes = Le16(header, 12);
+        h.bitCount = Le16(header, 14);
+        h.compression = Le32(header, 16);
+        h.sizeImage = Le32(header, 20);
+        h.xPelsPerMeter = static_cast<int32_t>(Le32(header, 24));
+        h.yPelsPerMeter = static_cast<int32_t>(Le32(header, 28));
+        h.clrUsed = Le32(header, 32);
+        h.clrImportant = Le32(header, 36);
+    }
+    h.size = kDibInfoHeaderSize;
+
+    const int64_t rows = h.height < 0 ? -static_cast<int64_t>(h.height) : h.height;
+    if (h.width <= 0 || h.width > kDibMaxDimension || rows == 0 || rows > kDibMaxDimension) {
+        return Fail(DibFailure::ConversionError);
+    }
+    if (!IsConvertibleFormat(h.compression, h.bitCount, h.height)) return Fail(DibFailure::ConversionError);
+
+    // Bit-field masks follow a 40-byte header; the conversion reads them in place of a colour table, so
+    // they belong in the working block ahead of any colour entries.
+    const size_t maskCount = h.compression == kBiBitfields ? 3 : 0;
+    const size_t tableAt = headerAt + headerSize;
+    const size_t tableBytes = maskCount * 4 + static_cast<size_t>(n) * entrySize;
+    if (file.size() - tableAt < tableBytes) return Fail(DibFailure::ConversionError);
+
+    DibParseResult result;
+    DibLayout& layout = result.layout;
+    layout.colorCount = n;
+    if (hasFileHeader) {
+        layout.bitsOffset = Le32(file, 10);
+        if (layout.bitsOffset < tableAt + tableBytes) return Fail(DibFailure::ConversionError);
+    } else {
+        layout.bitsOffset = tableAt + tableBytes;
+    }
+
+    // The byte-aligned size is what the header field means for uncompressed rows; the conversion itself
+    // reads rows padded to 4 bytes, or sizeImage bytes of run-length data.
+    if (h.sizeImage == 0) {
+        h.sizeImage = static_cast<uint32_t>((static_cast<uint64_t>(h.bitCount) * h.width + 7) / 8 * rows);
+    }
+    // The working block holds exactly n colour entries: the conversion must not look for more.
+    h.clrUsed = n;
+
+    const uint64_t bitsSize = (h.compression == kBiRle8 || h.compression == kBiRle4)
+                                  ? h.sizeImage
+                                  : (static_cast<uint64_t>(h.bitCount) * h.width + 31) / 32 * 4 * rows;
+    if (layout.bitsOffset > file.size() || file.size() - layout.bitsOffset < bitsSize) {
+        return Fail(DibFailure::ConversionError);
+    }
+    layout.bitsSize = static_cast<size_t>(bitsSize);
+    layout.header = h;
+
+    try {
+        layout.info.assign(kDibInfoHeaderSize + (maskCount + n) * 4, 0);
+    } catch (const std::bad_alloc&) {
+        return Fail(DibFailure::OutOfMemory);
+    }
+    WriteInfoHeader(h, layout.info.data());
+    uint8_t* entries = layout.info.data() + kDibInfoHeaderSize;
+    if (entrySize == 4) {
+        std::memcpy(entries, file.data() + tableAt, tableBytes);
+    } else {
+        const uint8_t* from = file.data() + tableAt;
+        for (uint32_t i = 0; i < n; ++i, from += 3, entries += 4) {
+            entries[0] = from[0];
+            entries[1] = from[1];
+            entries[2] = from[2];
+            entries[3] = 0;
+        }
+    }
+    return result;
+}
+
+size_t DibSection24Stride(int32_t width) {
+    return (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
+}
+
+DibHeader DibSection24Header(const DibHeader& source) {
+    DibHeader target;
+    target.size = kDibInfoHeaderSize;
+    target.width = source.width;
+    target.height = source.height;
+    target.planes = 1;
+    target.bitCount = 24;
+    target.compression = kBiRgb;
+    const size_t rows = source.height < 0 ? -static_cast<int64_t>(source.height) : source.height;
+    target.sizeImage = static_cast<uint32_t>(rows * DibSection24Stride(source.width));
+    return target;
+}
+
+RgbImagePtr RepackSection24(std::span<const uint8_t> section, int32_t width, int32_t height) {
+    if (width < 0 || width > kDibMaxDimension || height < -kDibMaxDimension || height > kDibMaxDimension) {
+        return nullptr;
+    }
+    const size_t rows = height < 0 ? static_cast<size_t>(-height) : static_cast<size_t>(height);
+    const size_t stride = DibSection24Stride(width);
+    if (section.size() < rows * stride) return nullptr;
+
+    const size_t outBytes = rows * static_cast<size_t>(width) * 3;
+    auto* data = static_cast<uint8_t*>(std::malloc(outBytes == 0 ? 1 : outBytes));
+    if (data == nullptr) return nullptr;
+    uint8_t* out = data;
+    for (size_t r = 0; r < rows; ++r) {
+        // A top-down section holds the top row first; the image always starts with the bottom row.
+        const size_t from = height < 0 ? rows - 1 - r : r;
+        const uint8_t* in = section.data() + from * stride;
+        for (int32_t x = 0; x < width; ++x, in += 3, out += 3) {
+            out[0] = in[2];
+            out[1] = in[1];
+            out[2] = in[0];
+        }
+    }
+    auto* image = static_cast<RgbImage*>(std::malloc(sizeof(RgbImage)));
+    if (image == nullptr) {
+        std::free(data);
+        return nullptr;
+    }
+    image->width = width;
+    image->height = static_cast<int32_t>(rows);
+    image->data = data;
+    return RgbImagePtr(image);
+}
+
+DibDecodeResult DecodeDib(std::span<const uint8_t> file) {
+    DibDecodeResult result;
+    DibParseResult parsed = ParseDib(file);
+    if (parsed.failure != DibFailure::None) {
+        result.failure = parsed.failure;
+        return result;
+    }
+    const DibHeader& h = parsed.layout.header;
+    std::vector<uint8_t> section;
+    try {
+        section.assign(DibSection24Header(h).sizeImage, 0);
+    } catch (const std::bad_alloc&) {
+        result.failure = DibFailure::OutOfMemory;
+        return result;
+    }
+    if (!ConvertDibBits(parsed.layout, file, section)) {
+        result.failure = DibFailure::ConversionError;
+        return result;
+    }
+    result.image = RepackSection24(section, h.width, h.height);
+    if (!result.image) result.failure = DibFailure::OutOfMemory;
+    return result;
+}
+
+}  // namespace orvalis
