@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "renderer/render_shell_logic.h"
+
+namespace orvalis {
+namespace {
+
+// The module state the window procedure changes.
+struct ShellInputState {
+    bool keyDown[kKeyCount] = {};
+    bool windowActive = true;
+};
+
+MessageDecision Decide(uint32_t message, uint64_t wParam, int64_t lParam, ShellInputState& state) {
+    return DecideRenderMessage(message, wParam, lParam, state.keyDown, state.windowActive);
+}
+
+IdleResult Idle(const ShellInputState& state, auto&& render) {
+    return RunIdlePass(state.windowActive, state.keyDown, render);
+}
+
+TEST(RenderMessageTest, KeyTableFollowsDownAndUp) {
+    ShellInputState state;
+    EXPECT_EQ(Decide(kWmKeyDown, kVkEscape, 0, state).action, MessageAction::kHandled);
+    EXPECT_TRUE(state.keyDown[kVkEscape]);
+    EXPECT_EQ(Decide(kWmKeyDown, 'A', 0, state).action, MessageAction::kHandled);
+    EXPECT_EQ(Decide(kWmKeyUp, kVkEscape, 0, state).action, MessageAction::kHandled);
+    EXPECT_FALSE(state.keyDown[kVkEscape]);
+    EXPECT_TRUE(state.keyDown['A']);
+}
+
+TEST(RenderMessageTest, KeyCodesOutsideTheTableAreIgnored) {
+    ShellInputState state;
+    // A posted key message may carry any wParam; the table and the flag after it must stay untouched.
+    Decide(kWmKeyDown, 256, 0, state);
+    Decide(kWmKeyDown, 0xFFFFFFFFFFFFFFFFull, 0, state);
+    Decide(kWmKeyDown, 256 + kVkEscape, 0, state);
+    for (bool down : state.keyDown) EXPECT_FALSE(down);
+    EXPECT_TRUE(state.windowActive);
+}
+
+TEST(RenderMessageTest, OnlyMinimisingDeactivates) {
+    ShellInputState state;
+    constexpr uint64_t kWaInactive = 0, kWaActive = 1;
+    EXPECT_EQ(Decide(kWmActivate, kWaInactive, 0, state).action, MessageAction::kHandled);
+    EXPECT_TRUE(state.windowActive) << "losing the focus keeps drawing";
+    Decide(kWmActivate, (1u << 16) | kWaInactive, 0, state);
+    EXPECT_FALSE(state.windowActive);
+    Decide(kWmActivate, kWaActive, 0, state);
+    EXPECT_TRUE(state.windowActive);
+    Decide(kWmActivate, 0xFFFF0000u | kWaActive, 0, state);
+    EXPECT_FALSE(state.windowActive);
+    // Bits above the high word of a 64-bit wParam are not part of the minimised flag.
+    Decide(kWmActivate, 0x100000000ull | kWaActive, 0, state);
+    EXPECT_TRUE(state.windowActive);
+}
+
+TEST(RenderMessageTest, ScreenSaveAndMonitorPowerAreSwallowedExactly) {
+    ShellInputState state;
+    EXPECT_EQ(Decide(kWmSysCommand, 0xF140, 0, state).action, MessageAction::kHandled);
+    EXPECT_EQ(Decide(kWmSysCommand, 0xF170, 2, state).action, MessageAction::kHandled);
+    // Only the exact values are swallowed; everything else, including the low-bit variants and Close, is
+    // left to the default procedure.
+    for (uint64_t other : {0xF141ull, 0xF172ull, 0xF060ull, 0xF020ull, 0ull}) {
+        EXPECT_EQ(Decide(kWmSysCommand, other, 0, state).action, MessageAction::kDefault) << other;
+    }
+}
+
+TEST(RenderMessageTest, CloseQuitsAndSizeResizes) {
+    ShellInputState state;
+    EXPECT_EQ(Decide(kWmClose, 0, 0, state).action, MessageAction::kPostQuit);
+    MessageDecision size = Decide(kWmSize, 0, (768 << 16) | 1024, state);
+    EXPECT_EQ(size.action, MessageAction::kResize);
+    EXPECT_EQ(size.width, 1024);
+    EXPECT_EQ(size.height, 768);
+    MessageDecision wide = Decide(kWmSize, 0, 0xFFFFFFFF00000000ll | (0xFFFFll << 16) | 0xFFFF, state);
+    EXPECT_EQ(wide.width, 65535);
+    EXPECT_EQ(wide.height, 65535);
+}
+
+TEST(RenderMessageTest, OtherMessagesGoToTheDefaultProcedure) {
+    ShellInputState state;
+    constexpr uint32_t kWmMouseMove = 0x0200, kWmLButtonDown = 0x0201, kWmChar = 0x0102, kWmPaint = 0x000F;
+    for (uint32_t message : {kWmMouseMove, kWmLButtonDown, kWmChar, kWmPaint}) {
+        EXPECT_EQ(Decide(message, kVkEscape, 0, state).action, MessageAction::kDefault);
+    }
+    EXPECT_FALSE(state.keyDown[kVkEscape]);
+    EXPECT_TRUE(state.windowActive);
+}
+
+TEST(IdlePassTest, DrawsWhileActiveAndStopsOnEscape) {
+    ShellInputState state;
+    int frames = 0;
+    auto render = [&] {
+        ++frames;
+        return true;
+    };
+    EXPECT_EQ(Idle(state, render), IdleResult::kSwap);
+    EXPECT_EQ(frames, 1);
+
+    state.windowActive = false;
+    EXPECT_EQ(Idle(state, render), IdleResult::kSwap) << "buffers are swapped while minimised";
+    EXPECT_EQ(frames, 1) << "no frame is drawn while minimised";
+
+    state.keyDown[kVkEscape] = true;
+    EXPECT_EQ(Idle(state, render), IdleResult::kDone);
+    EXPECT_EQ(frames, 1);
+    state.windowActive = true;
+    EXPECT_EQ(Idle(state, render), IdleResult::kDone);
+    EXPECT_EQ(frames, 2) << "the frame is drawn before the Escape check";
+
+    ShellInputState failing;
+    EXPECT_EQ(Idle(failing, [] { return false; }), IdleResult::kDone);
+}
+
+TEST(ExitCodeTest, QuitCarriesItsCodeEscapeGivesZero) {
+    EXPECT_EQ(ExitCodeForLoopEnd(true, 0), 0);
+    EXPECT_EQ(ExitCodeForLoopEnd(true, 7), 7);
+    EXPECT_EQ(ExitCodeForLoopEnd(false, 7), 0);
+}
+
+TEST(SceneAnglesTest, StartsAtNinetyAboutYAndAdvancesInSinglePrecision) {
+    SceneAngles angles;
+    EXPECT_EQ(angles.x, 0.0f);
+    EXPECT_EQ(angles.y, 90.0f);
+    EXPECT_EQ(angles.z, 0.0f);
+    float x = angles.x, y = angles.y, z = angles.z;
+    float ex = 0.0f, ey = 90.0f, ez = 0.0f;
+    for (int frame = 0; frame < 100000; ++frame) {
+        AdvanceSceneAngles(x, y, z);
+        ex = ex + 0.8f;
+        ey = ey + 0.95f;
+        ez = ez + 0.4f;
+    }
+    // Bit-identical to repeated float additions: no wrapping to 360, no double accumulation.
+    EXPECT_EQ(x, ex);
+    EXPECT_EQ(y, ey);
+    EXPECT_EQ(z, ez);
+    EXPECT_GT(y, 360.0f);
+}
+
+TEST(ViewportTest, ZeroHeightBecomesOneAndAspectIsExact) {
+    ViewportPlan zero = PlanViewport(640, 0);
+    EXPECT_EQ(zero.width, 640);
+    EXPECT_EQ(zero.height, 1);
+    EXPECT_DOUBLE_EQ(zero.aspect, 640.0);
+    EXPECT_DOUBLE_EQ(PlanViewport(1024, 768).aspect, 1024.0 / 768.0);
+    EXPECT_DOUBLE_EQ(PlanViewport(0, 0).aspect, 0.0);
+}
+
+class FakeDisplay : public DisplayModeDevice {
+public:
+    std::vector<int> acceptedDepths;
+    int currentDepth = 32;
+    bool answerYes = false;
+    std::vector<std::string> calls;
+
+    bool TryFullscreen(int width, int height, int bits) override {
+        calls.push_back("try " + std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(bits));
+        for (int depth : acceptedDepths) {
+            if (depth == bits) return true;
+        }
+        return false;
+    }
+    int CurrentDepth() override {
+        calls.push_back("depth");
+        return currentDepth;
+    }
+    bool AskWindowed() override {
+        calls.push_back("ask");
+        return answerYes;
+    }
+};
+
+TEST(DisplayModeTest, SixteenBitsTakenAtOnce) {
+    FakeDisplay display;
+    display.acceptedDepths = {16, 32};
+    EXPECT_EQ(ChooseDisplayMode(display, 1024, 768, 16), DisplayOutcome::kFullscreen);
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"try 1024x768x16"}));
+}
+
+TEST(DisplayModeTest, FallsBackToTheCurrentDepthBeforeAsking) {
+    FakeDisplay display;
+    display.acceptedDepths = {32};
+    EXPECT_EQ(ChooseDisplayMode(display, 1024, 768, 16), DisplayOutcome::kFullscreen);
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"try 1024x768x16", "depth", "try 1024x768x32"}));
+}
+
+TEST(DisplayModeTest, AsksOnlyWhenBothDepthsAreRefused) {
+    FakeDisplay display;
+    display.answerYes = true;
+    EXPECT_EQ(ChooseDisplayMode(display, 1024, 768, 16), DisplayOutcome::kWindowed);
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"try 1024x768x16", "depth", "try 1024x768x32", "ask"}));
+
+    display.answerYes = false;
+    display.calls.clear();
+    EXPECT_EQ(ChooseDisplayMode(display, 1024, 768, 16), DisplayOutcome::kAbandon);
+    EXPECT_EQ(display.calls.back(), "ask");
+}
+
+TEST(DisplayModeTest, NoSecondAttemptAtTheSameOrAnUnknownDepth) {
+    FakeDisplay same;
+    same.currentDepth = 16;
+    EXPECT_EQ(ChooseDisplayMode(same, 1024, 768, 16), DisplayOutcome::kAbandon);
+    EXPECT_EQ(same.calls, (std::vector<std::string>{"try 1024x768x16", "depth", "ask"}));
+
+    FakeDisplay unknown;
+    unknown.currentDepth = 0;
+    unknown.answerYes = true;
+    EXPECT_EQ(ChooseDisplayMode(unknown, 1024, 768, 16), DisplayOutcome::kWindowed);
+    EXPECT_EQ(unknown.calls, (std::vector<std::string>{"try 1024x768x16", "depth", "ask"}));
+}
+
+TEST(ExtensionListTest, MatchesWholeNamesOnly) {
+    EXPECT_TRUE(HasExtension("WGL_ARB_extensions_string WGL_EXT_swap_control", "WGL_EXT_swap_control"));
+    EXPECT_TRUE(HasExtension("  WGL_EXT_swap_control  ", "WGL_EXT_swap_control"));
+    EXPECT_FALSE(HasExtension("WGL_EXT_swap_control_tear", "WGL_EXT_swap_control"));
+    EXPECT_FALSE(HasExtension("XWGL_EXT_swap_control", "WGL_EXT_swap_control"));
+    EXPECT_FALSE(HasExtension("", "WGL_EXT_swap_control"));
+    EXPECT_FALSE(HasExtension("WGL_EXT_swap_control", ""));
+}
+
+}  // namespace
+}  // namespace orvalis
