@@ -1,0 +1,76 @@
+#include "host/settings_dialog/dialog_logic.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace orvalis::dialog {
+
+int GradientLevel(int y, double clientHeight) {
+    const double k = clientHeight / 3.142;
+    return static_cast<int>(std::lround(std::fabs(220.0 * std::sin(y / k))));
+}
+
+int GradientRowCount(double clientHeight) {
+    return static_cast<int>(std::lround(clientHeight)) + 1;
+}
+
+Rgb WindowRowColour(int level) {
+    const auto b = static_cast<uint8_t>(level);
+    return {b, b, static_cast<uint8_t>(level + 30)};
+}
+
+Rgb PanelRowColour(int level) {
+    const auto g = static_cast<uint8_t>(level + 30);
+    return {g, g, g};
+}
+
+ControlStates StatesForChoice(int bgmKind) {
+    ControlStates s{bgmKind == 1, bgmKind == 2, std::nullopt};
+    if (bgmKind >= 0 && bgmKind <= 2) s.markedRow = bgmKind;
+    return s;
+}
+
+std::string RepeatNumberText(int value) {
+    return value == 0 ? std::string() : std::to_string(value);
+}
+
+std::vector<std::string> RepeatListItems() {
+    std::vector<std::string> items;
+    for (int i = 0; i <= 30; ++i) items.push_back(RepeatNumberText(i));
+    return items;
+}
+
+int16_t RepeatValueForSave(const std::string& text) {
+    size_t begin = text.find_first_not_of(" \t");
+    size_t end = text.find_last_not_of(" \t");
+    if (begin == std::string::npos) return 0;
+    const std::string body = text.substr(begin, end - begin + 1);
+    // Plain decimal only: a sign, digits, an optional fraction.
+    size_t i = 0;
+    if (body[i] == '+' || body[i] == '-') ++i;
+    size_t digits = 0;
+    while (i < body.size() && body[i] >= '0' && body[i] <= '9') ++i, ++digits;
+    if (i < body.size() && body[i] == '.') {
+        ++i;
+        while (i < body.size() && body[i] >= '0' && body[i] <= '9') ++i, ++digits;
+    }
+    if (digits == 0 || i != body.size()) return 0;
+    const double value = std::strtod(body.c_str(), nullptr);
+    const double rounded = std::nearbyint(value);  // default rounding mode: halves to even
+    if (rounded < -32768.0 || rounded > 32767.0) return 0;
+    return static_cast<int16_t>(rounded);
+}
+
+Point DialogPosition(int screenWidth, int screenHeight, int windowWidth, int windowHeight) {
+    return {(screenWidth - windowWidth) / 2, (screenHeight - windowHeight) / 3};
+}
+
+std::vector<IniWrite> SaveWrites(int bgmKind, const std::string& repeatText, const std::string& bgmFile) {
+    return {
+        {kKeyKind, std::to_string(bgmKind)},
+        {kKeyRepeat, std::to_string(RepeatValueForSave(repeatText))},
+        {kKeyFile, bgmFile},
+    };
+}
+
+}  // namespace orvalis::dialog

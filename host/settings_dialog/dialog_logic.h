@@ -1,0 +1,93 @@
+// The settings dialog's rules, free of any window: its layout, the background gradients, the enabled states
+// of the music controls, the track-number texts and what Set writes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvalis::dialog {
+
+struct Rect {
+    int left, top, width, height;
+};
+
+// Client area of the window, in pixels at 96 dpi.
+constexpr int kClientWidth = 496;
+constexpr int kClientHeight = 243;
+
+// Controls on the window.
+constexpr Rect kPicC{12, 16, 469, 165};
+constexpr Rect kCmdSet{324, 200, 77, 25};
+constexpr Rect kCmdCan{404, 200, 77, 25};
+constexpr Rect kLblUrl{12, 208, 207, 13};
+constexpr Rect kImgRa0{536, 20, 12, 12};
+constexpr Rect kImgRa1{536, 40, 12, 12};
+
+// Controls inside the panel, relative to its client area.
+constexpr Rect kShape3{20, 20, 113, 21};
+constexpr Rect kLbl15{20, 24, 111, 13};
+constexpr std::array<Rect, 3> kImgBgm{{{28, 76, 13, 13}, {28, 56, 13, 13}, {28, 96, 13, 13}}};
+constexpr std::array<Rect, 3> kLblBgm{{{44, 76, 22, 13}, {44, 56, 43, 13}, {44, 96, 60, 13}}};
+constexpr Rect kBgmRepeat{112, 52, 41, 20};
+constexpr Rect kLbl14{156, 56, 66, 13};
+constexpr Rect kCmdFile0{28, 116, 41, 21};
+constexpr Rect kLblFname0{72, 116, 373, 33};
+
+constexpr int kMarkSize = 12;
+
+// Web page the credit link opens.
+inline constexpr char kAuthorUrl[] = "https://orvalis.example.org/";
+
+struct Rgb {
+    uint8_t r, g, b;
+    bool operator==(const Rgb&) const = default;
+};
+
+// The brightness b of gradient row y on a surface of client height h: round(|220 sin(y / (h / 3.142))|).
+int GradientLevel(int y, double clientHeight);
+// Rows 0 .. round(h), both ends included.
+int GradientRowCount(double clientHeight);
+Rgb WindowRowColour(int level);  // (b, b, b + 30)
+Rgb PanelRowColour(int level);   // (b + 30, b + 30, b + 30)
+
+struct ControlStates {
+    bool repeatEnabled;
+    bool fileButtonEnabled;
+    std::optional<int> markedRow;  // none when the choice is outside 0..2
+};
+ControlStates StatesForChoice(int bgmKind);
+
+// "##": empty for 0, otherwise the decimal text with a leading "-" when negative.
+std::string RepeatNumberText(int value);
+// The 31 list items of the track box: the texts of 0 .. 30.
+std::vector<std::string> RepeatListItems();
+
+// The track box text as a number for saving: a numeric text (blanks around it allowed, an optional sign, an
+// optional fraction) rounded to the nearest whole number with halves to even; anything else, and any value
+// outside -32768..32767, gives 0.
+int16_t RepeatValueForSave(const std::string& text);
+
+// Window placement on load: centred across, its top at one third of the free height.
+struct Point {
+    int x, y;
+};
+Point DialogPosition(int screenWidth, int screenHeight, int windowWidth, int windowHeight);
+
+// One key written by Set, in order.
+struct IniWrite {
+    std::string key;  // the key's code page 932 bytes
+    std::string value;
+};
+// The three writes of Set for the current choice, track text and file.
+std::vector<IniWrite> SaveWrites(int bgmKind, const std::string& repeatText, const std::string& bgmFile);
+
+// Code page 932 bytes of the three music keys.
+inline constexpr char kKeyKind[] = "BGM\x8B\xE6\x95\xAA";
+inline constexpr char kKeyRepeat[] = "BGM\xD8\xCB\xDF\xB0\xC4";
+inline constexpr char kKeyFile[] = "BGM\xCC\xA7\xB2\xD9";
+inline constexpr char kSection[] = "Section";
+
+}  // namespace orvalis::dialog
