@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "host/settings.h"
+
 namespace orvalis::dialog {
 
 int GradientLevel(int y, double clientHeight) {
@@ -67,9 +69,9 @@ Point DialogPosition(int screenWidth, int screenHeight, int windowWidth, int win
 
 std::vector<IniWrite> SaveWrites(int bgmKind, const std::string& repeatText, const std::string& bgmFile) {
     return {
-        {kKeyKind, std::to_string(bgmKind)},
-        {kKeyRepeat, std::to_string(RepeatValueForSave(repeatText))},
-        {kKeyFile, bgmFile},
+        {kKeyBgmKind, std::to_string(bgmKind)},
+        {kKeyBgmRepeat, std::to_string(RepeatValueForSave(repeatText))},
+        {kKeyBgmFile, bgmFile},
     };
 }
 

@@ -78,16 +78,10 @@ Point DialogPosition(int screenWidth, int screenHeight, int windowWidth, int win
 
 // One key written by Set, in order.
 struct IniWrite {
-    std::string key;  // the key's code page 932 bytes
+    std::string key;  // one of the settings file's keys (code page 932 bytes)
     std::string value;
 };
 // The three writes of Set for the current choice, track text and file.
 std::vector<IniWrite> SaveWrites(int bgmKind, const std::string& repeatText, const std::string& bgmFile);
-
-// Code page 932 bytes of the three music keys.
-inline constexpr char kKeyKind[] = "BGM\x8B\xE6\x95\xAA";
-inline constexpr char kKeyRepeat[] = "BGM\xD8\xCB\xDF\xB0\xC4";
-inline constexpr char kKeyFile[] = "BGM\xCC\xA7\xB2\xD9";
-inline constexpr char kSection[] = "Section";
 
 }  // namespace orvalis::dialog
