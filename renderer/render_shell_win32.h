@@ -1,0 +1,40 @@
+// The renderer's window, OpenGL context, render state, frame and message loop on Win32 and WGL.
+// Orvalis.dll's WinMain drives these; the frame-rate benchmark reuses them.
+#pragma once
+
+#include "renderer/opengl_win32.h"
+
+namespace orvalis {
+
+// Colour depth asked of the display mode and the pixel format.
+extern int colorBits;
+// True while the program runs (or tries to run) in a changed full-screen display mode.
+extern bool fullscreenMode;
+
+// Registers the class, switches the display mode, creates the window and its GL context and sets up
+// the render state. False (after releasing what was acquired) when start-up cannot go on.
+bool CreateRenderWindow(const char* title, int width, int height, int bits, bool fullscreen);
+
+// Releases what CreateRenderWindow acquired; safe when only part of it exists.
+void DestroyRenderWindow();
+
+void ResizeViewport(int width, int height);
+bool SetupRenderState();
+bool RenderFrame();
+LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Runs the message loop until WM_QUIT or an idle pass that finds Escape down; returns the exit code.
+int RunMessageLoop();
+
+// Swap interval asked through WGL_EXT_swap_control when the context is created (1: one frame per
+// display refresh; 0: as fast as possible).
+void SetRequestedSwapInterval(int interval);
+// True when the driver took the requested interval.
+bool SwapIntervalApplied();
+
+// For the benchmark: handles every waiting message; false once WM_QUIT was seen.
+bool PumpMessages();
+// For the benchmark: shows the back buffer.
+void PresentFrame();
+
+}  // namespace orvalis
