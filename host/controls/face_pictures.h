@@ -1,0 +1,31 @@
+// The six face pictures of the push button: a rounded one-pixel frame on a light margin with a coloured
+// band inside it. Only the outer 4-pixel band of each is ever drawn; the gradient forms the middle.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "host/controls/face_geometry.h"
+
+namespace orvalis {
+
+enum class FaceImage : uint8_t { Normal, HighLight, Selected, HighLightSelect, Pressed, Disable };
+constexpr int kFaceImageCount = 6;
+
+const char* FaceImageName(FaceImage face);
+
+// 64 x 25 pixels as 0xRRGGBB, rows top first.
+struct FacePicture {
+    std::array<uint32_t, kFaceWidth * kFaceHeight> pixels{};
+    uint32_t At(int x, int y) const { return pixels[y * kFaceWidth + x]; }
+    uint32_t& At(int x, int y) { return pixels[y * kFaceWidth + x]; }
+};
+
+FacePicture BuildFacePicture(FaceImage face);
+
+// The picture as a 24-bit bottom-up .bmp file: 54-byte header followed by 4800 bytes of pixels.
+constexpr int kFaceBmpHeaderSize = 54;
+std::vector<uint8_t> FacePictureBmp(FaceImage face);
+
+}  // namespace orvalis
