@@ -76,3 +76,61 @@ std::vector<IniWrite> SaveWrites(int bgmKind, const std::string& repeatText, con
 }
 
 }  // namespace orvalis::dialog
+
+namespace orvalis::dialog {
+namespace {
+
+bool InBox(int x, int y, int left, int top, int right, int bottom) {
+    return x >= left && x <= right && y >= top && y <= bottom;
+}
+
+// The hand's outline: palm, index finger with a rounded tip, three folded fingers and the thumb.
+bool InHand(int x, int y) {
+    if (y == 10 && (x == 11 || x == 14)) return false;
+    return InBox(x, y, 11, 10, 14, 18) || InBox(x, y, 9, 17, 22, 29) || InBox(x, y, 15, 15, 17, 18) ||
+           InBox(x, y, 18, 16, 20, 18) || InBox(x, y, 21, 17, 22, 18) || InBox(x, y, 6, 20, 9, 24);
+}
+
+}  // namespace
+
+Rgb MarkPixel(bool selected, int x, int y) {
+    const double dx = x - 5.5;
+    const double dy = y - 5.5;
+    const double r = std::sqrt(dx * dx + dy * dy);
+    if (selected && r <= 2.6) return {0, 60, 116};
+    if (r <= 4.6) return {255, 255, 255};
+    if (r <= 5.9) return {64, 64, 64};
+    return {224, 224, 224};
+}
+
+CursorPixel HandCursorPixel(int x, int y) {
+    if (!InHand(x, y)) return CursorPixel::Transparent;
+    const bool edge = !InHand(x - 1, y) || !InHand(x + 1, y) || !InHand(x, y - 1) || !InHand(x, y + 1);
+    return edge ? CursorPixel::Black : CursorPixel::White;
+}
+
+CursorMasks HandCursorMasks() {
+    CursorMasks m;
+    for (int y = 0; y < kCursorSize; ++y) {
+        for (int x = 0; x < kCursorSize; ++x) {
+            const size_t byte = static_cast<size_t>(y * 4 + x / 8);
+            const auto bit = static_cast<uint8_t>(0x80 >> (x % 8));
+            switch (HandCursorPixel(x, y)) {
+                case CursorPixel::Transparent: m.andMask[byte] |= bit; break;
+                case CursorPixel::White: m.xorMask[byte] |= bit; break;
+                case CursorPixel::Black: break;
+            }
+        }
+    }
+    return m;
+}
+
+Zoom OpenZoom(Point origin, ScreenRect window) {
+    return {{origin.x, origin.y, origin.x, origin.y}, window};
+}
+
+Zoom CloseZoom(Point origin, ScreenRect window) {
+    return {window, {origin.x, origin.y, origin.x, origin.y}};
+}
+
+}  // namespace orvalis::dialog

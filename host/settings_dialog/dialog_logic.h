@@ -85,3 +85,34 @@ struct IniWrite {
 std::vector<IniWrite> SaveWrites(int bgmKind, const std::string& repeatText, const std::string& bgmFile);
 
 }  // namespace orvalis::dialog
+
+namespace orvalis::dialog {
+
+// The two 12 x 12 mark pictures: an empty round box, and the same box holding a dark dot.
+Rgb MarkPixel(bool selected, int x, int y);
+
+// The link cursor: a 32 x 32 two-colour pointing hand whose index finger ends at the hot spot (12, 10).
+constexpr int kCursorSize = 32;
+constexpr int kCursorHotX = 12;
+constexpr int kCursorHotY = 10;
+enum class CursorPixel : uint8_t { Transparent, Black, White };
+CursorPixel HandCursorPixel(int x, int y);
+// Monochrome AND and XOR planes, 4 bytes a row, most significant bit first.
+struct CursorMasks {
+    std::array<uint8_t, 128> andMask{};
+    std::array<uint8_t, 128> xorMask{};
+};
+CursorMasks HandCursorMasks();
+
+// The caption zoom: from the empty rectangle at the pointer to the window when opening, back when closing.
+struct ScreenRect {
+    int left, top, right, bottom;
+    bool operator==(const ScreenRect&) const = default;
+};
+struct Zoom {
+    ScreenRect from, to;
+};
+Zoom OpenZoom(Point origin, ScreenRect window);
+Zoom CloseZoom(Point origin, ScreenRect window);
+
+}  // namespace orvalis::dialog

@@ -122,3 +122,45 @@ TEST(DialogLayout, PlacementAndGeometry) {
     EXPECT_LT(kImgBgm[1].top, kImgBgm[0].top);
     EXPECT_LT(kImgBgm[0].top, kImgBgm[2].top);
 }
+
+TEST(DialogPictures, MarksAreToldApartAtTheCentre) {
+    int differing = 0;
+    for (int y = 0; y < kMarkSize; ++y) {
+        for (int x = 0; x < kMarkSize; ++x) {
+            if (!(MarkPixel(true, x, y) == MarkPixel(false, x, y))) ++differing;
+        }
+    }
+    EXPECT_GE(differing, 12) << "the dot must be plain to see";
+    EXPECT_EQ(MarkPixel(false, 5, 5), (Rgb{255, 255, 255}));
+    EXPECT_EQ(MarkPixel(true, 5, 5), (Rgb{0, 60, 116}));
+    EXPECT_EQ(MarkPixel(true, 0, 0), MarkPixel(false, 0, 0));
+}
+
+TEST(DialogPictures, HandCursorPointsAtItsHotSpot) {
+    EXPECT_EQ(HandCursorPixel(kCursorHotX, kCursorHotY), CursorPixel::Black);
+    // Nothing of the hand lies above the fingertip.
+    for (int y = 0; y < kCursorHotY; ++y) {
+        for (int x = 0; x < kCursorSize; ++x) EXPECT_EQ(HandCursorPixel(x, y), CursorPixel::Transparent);
+    }
+    const CursorMasks m = HandCursorMasks();
+    // Hot spot: drawn black (AND 0, XOR 0); a corner: transparent (AND 1, XOR 0); inside the palm: white.
+    auto bit = [](const std::array<uint8_t, 128>& plane, int x, int y) {
+        return (plane[static_cast<size_t>(y * 4 + x / 8)] >> (7 - x % 8)) & 1;
+    };
+    EXPECT_EQ(bit(m.andMask, 12, 10), 0);
+    EXPECT_EQ(bit(m.xorMask, 12, 10), 0);
+    EXPECT_EQ(bit(m.andMask, 0, 0), 1);
+    EXPECT_EQ(bit(m.xorMask, 0, 0), 0);
+    EXPECT_EQ(bit(m.andMask, 15, 24), 0);
+    EXPECT_EQ(bit(m.xorMask, 15, 24), 1);
+}
+
+TEST(DialogAnimation, ZoomsOutOfThePointerAndBackIntoIt) {
+    const ScreenRect window{100, 50, 602, 322};
+    const Zoom open = OpenZoom({10, 20}, window);
+    EXPECT_EQ(open.from, (ScreenRect{10, 20, 10, 20}));
+    EXPECT_EQ(open.to, window);
+    const Zoom close = CloseZoom({10, 20}, window);
+    EXPECT_EQ(close.from, window);
+    EXPECT_EQ(close.to, (ScreenRect{10, 20, 10, 20}));
+}
