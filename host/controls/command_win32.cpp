@@ -1,0 +1,406 @@
+#include "host/controls/command_win32.h"
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+namespace orvalis {
+
+namespace {
+
+constexpr UINT_PTR kTmrMouse = 1;
+
+// Caption fonts are given in points for a 96-dpi screen.
+constexpr int kDesignDpi = 96;
+
+// The six face pictures as 24-bit DIB sections, made once per process.
+class FaceBitmaps {
+public:
+    HBITMAP Get(FaceImage face) {
+        HBITMAP& bitmap = bitmaps_[static_cast<int>(face)];
+        if (!bitmap) bitmap = Make(face);
+        return bitmap;
+    }
+    ~FaceBitmaps() {
+        for (HBITMAP b : bitmaps_)
+            if (b) DeleteObject(b);
+    }
+
+private:
+    static HBITMAP Make(FaceImage face) {
+        const std::vector<uint8_t> bmp = FacePictureBmp(face);
+        BITMAPINFO info{};
+        std::memcpy(&info.bmiHeader, bmp.data() + 14, sizeof(BITMAPINFOHEADER));
+        void* bits = nullptr;
+        HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (bitmap && bits)
+            std::memcpy(bits, bmp.data() + kFaceBmpHeaderSize, bmp.size() - kFaceBmpHeaderSize);
+        return bitmap;
+    }
+    HBITMAP bitmaps_[kFaceImageCount] = {};
+};
+
+FaceBitmaps& Faces() {
+    static FaceBitmaps faces;
+    return faces;
+}
+
+ButtonFont FontFromLogFont(const LOGFONTW& lf) {
+    ButtonFont f;
+    f.name = WideToUtf8(lf.lfFaceName);
+    f.size = std::abs(lf.lfHeight) * 72.0 / kDesignDpi;
+    f.weight = static_cast<int16_t>(lf.lfWeight);
+    f.italic = lf.lfItalic != 0;
+    f.underline = lf.lfUnderline != 0;
+    f.strikethrough = lf.lfStrikeOut != 0;
+    f.charset = lf.lfCharSet;
+    return f;
+}
+
+// Colours with the high bit set name a system colour, as containers store them.
+COLORREF ToColorRef(int32_t colour) {
+    const uint32_t c = static_cast<uint32_t>(colour);
+    if (c & 0x80000000u) return GetSysColor(static_cast<int>(c & 0xFF));
+    return c & 0xFFFFFF;
+}
+
+class CommandWindow final : public CommandHost {
+public:
+    explicit CommandWindow(HWND hwnd) : hwnd_(hwnd), model_(*this) {
+        surfaceDc_ = CreateCompatibleDC(nullptr);
+        faceDc_ = CreateCompatibleDC(nullptr);
+        model_.Click = [this] {
+            SendMessageW(GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd_), BN_CLICKED),
+                         reinterpret_cast<LPARAM>(hwnd_));
+        };
+    }
+
+    ~CommandWindow() override {
+        ReleaseSurface();
+        if (font_) DeleteObject(font_);
+        if (surfaceDc_) DeleteDC(surfaceDc_);
+        if (faceDc_) DeleteDC(faceDc_);
+    }
+
+    Command& Model() { return model_; }
+
+    void Resize(int width, int height) {
+        if (width == width_ && height == height_ && surface_) return;
+        ReleaseSurface();
+        width_ = width > 0 ? width : 0;
+        height_ = height > 0 ? height : 0;
+        if (width_ == 0 || height_ == 0) return;
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width_;
+        info.bmiHeader.biHeight = -height_;  // rows top first
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        surface_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (!surface_) return;
+        bits_ = static_cast<uint32_t*>(bits);
+        oldSurface_ = SelectObject(surfaceDc_, surface_);
+    }
+
+    bool ReadSurface(std::vector<uint32_t>& pixels, int& width, int& height) const {
+        if (!surface_ || !bits_) return false;
+        GdiFlush();
+        width = width_;
+        height = height_;
+        pixels.assign(bits_, bits_ + static_cast<size_t>(width_) * height_);
+        for (uint32_t& p : pixels) p &= 0xFFFFFF;
+        return true;
+    }
+
+    // The control on screen: the retained face (or the parent behind it) and the caption over it.
+    void Compose(HDC target) {
+        RECT client;
+        GetClientRect(hwnd_, &client);
+        const int w = client.right;
+        const int h = client.bottom;
+        if (w <= 0 || h <= 0) return;
+        HDC dc = CreateCompatibleDC(target);
+        HBITMAP buffer = CreateCompatibleBitmap(target, w, h);
+        HGDIOBJ old = SelectObject(dc, buffer);
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        if (model_.FaceOpaque()) {
+            if (surface_) BitBlt(dc, 0, 0, width_, height_, surfaceDc_, 0, 0, SRCCOPY);
+        } else {
+            PaintParentBackground(dc);
+        }
+        DrawCaption(dc);
+        BitBlt(target, 0, 0, w, h, dc, 0, 0, SRCCOPY);
+        SelectObject(dc, old);
+        DeleteObject(buffer);
+        DeleteDC(dc);
+    }
+
+    void SetPropertyChangedHandler(std::function<void(std::string_view)> handler) {
+        propertyChanged_ = std::move(handler);
+    }
+
+    // CommandHost
+    Rect SurfacePixels() const override { return {0, 0, width_, height_}; }
+
+    void ClearSurface() override {
+        if (!surface_) return;
+        RECT r{0, 0, width_, height_};
+        FillRect(surfaceDc_, &r, GetSysColorBrush(COLOR_BTNFACE));
+    }
+
+    void FillGradient(int32_t x0, int32_t y0, const GradientColour& top, int32_t x1, int32_t y1,
+                      const GradientColour& bottom) override {
+        if (!surface_) return;
+        TRIVERTEX v[2] = {{x0, y0, top.red, top.green, top.blue, top.alpha},
+                          {x1, y1, bottom.red, bottom.green, bottom.blue, bottom.alpha}};
+        GRADIENT_RECT rect{0, 1};
+        GradientFill(surfaceDc_, v, 2, &rect, 1, GRADIENT_FILL_RECT_V);
+    }
+
+    void CopyPiece(FaceImage face, const Rect& s, const Rect& d) override {
+        HBITMAP picture = Faces().Get(face);
+        if (!surface_ || !picture) return;
+        HGDIOBJ old = SelectObject(faceDc_, picture);
+        // Whole rows and columns are repeated or dropped; nothing is blended.
+        SetStretchBltMode(surfaceDc_, COLORONCOLOR);
+        StretchBlt(surfaceDc_, d.x, d.y, d.width, d.height, faceDc_, s.x, s.y, s.width, s.height, SRCCOPY);
+        SelectObject(faceDc_, old);
+    }
+
+    void Present() override { InvalidateRect(hwnd_, nullptr, FALSE); }
+    void LabelChanged() override { InvalidateRect(hwnd_, nullptr, FALSE); }
+    void StartHoverTimer(int intervalMs) override { SetTimer(hwnd_, kTmrMouse, intervalMs, nullptr); }
+
+    void NotifyPropertyChanged(std::string_view key) override {
+        if (propertyChanged_) propertyChanged_(key);
+    }
+
+    FontRef AmbientFont() override {
+        HFONT font = reinterpret_cast<HFONT>(SendMessageW(GetParent(hwnd_), WM_GETFONT, 0, 0));
+        if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        LOGFONTW lf{};
+        if (!font || !GetObjectW(font, sizeof(lf), &lf)) return nullptr;
+        return std::make_shared<ButtonFont>(FontFromLogFont(lf));
+    }
+
+    void OnTimer() {
+        POINT p;
+        if (!GetCursorPos(&p)) return;
+        HWND under = WindowFromPoint(p);
+        HoverTarget target = under == hwnd_                ? HoverTarget::Control
+                             : under == GetParent(hwnd_) ? HoverTarget::Parent
+                                                         : HoverTarget::Other;
+        model_.OnHoverTick(target);
+    }
+
+private:
+    void ReleaseSurface() {
+        if (!surface_) return;
+        SelectObject(surfaceDc_, oldSurface_);
+        DeleteObject(surface_);
+        surface_ = nullptr;
+        bits_ = nullptr;
+    }
+
+    // The label's font object may be changed in place: the GDI font follows it.
+    HFONT CaptionFont() {
+        const FontRef& f = model_.Label().font;
+        if (!f) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        if (font_ && fontKey_ == *f) return font_;
+        if (font_) DeleteObject(font_);
+        fontKey_ = *f;
+        const int height = -static_cast<int>(std::lround(f->size * kDesignDpi / 72));
+        font_ = CreateFontW(height, 0, 0, 0, f->weight, f->italic, f->underline, f->strikethrough,
+                            static_cast<DWORD>(f->charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Utf8ToWide(f->name).c_str());
+        return font_;
+    }
+
+    void DrawCaption(HDC dc) {
+        const CaptionLabel& label = model_.Label();
+        const std::wstring text = Utf8ToWide(label.text);
+        if (text.empty()) return;
+        RECT r;
+        r.left = TwipsToPixels(label.leftTwips);
+        r.top = static_cast<LONG>(std::lround(label.topTwips / kTwipsPerPixel));
+        r.right = r.left + TwipsToPixels(label.widthTwips);
+        r.bottom = r.top + TwipsToPixels(label.heightTwips);
+        HGDIOBJ oldFont = SelectObject(dc, CaptionFont());
+        SetBkMode(dc, TRANSPARENT);
+        const UINT format = DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP;
+        if (label.enabled) {
+            SetTextColor(dc, ToColorRef(label.colour));
+            DrawTextW(dc, text.c_str(), -1, &r, format);
+        } else {
+            // The engraved look of disabled text: a highlight copy one pixel down and right.
+            RECT shadow = r;
+            OffsetRect(&shadow, 1, 1);
+            SetTextColor(dc, GetSysColor(COLOR_3DHILIGHT));
+            DrawTextW(dc, text.c_str(), -1, &shadow, format);
+            SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+            DrawTextW(dc, text.c_str(), -1, &r, format);
+        }
+        SelectObject(dc, oldFont);
+    }
+
+    void PaintParentBackground(HDC dc) {
+        HWND parent = GetParent(hwnd_);
+        if (!parent) return;
+        POINT origin{0, 0};
+        MapWindowPoints(hwnd_, parent, &origin, 1);
+        POINT old;
+        SetViewportOrgEx(dc, -origin.x, -origin.y, &old);
+        SendMessageW(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        SetViewportOrgEx(dc, old.x, old.y, nullptr);
+    }
+
+    HWND hwnd_;
+    Command model_;
+    HDC surfaceDc_ = nullptr;
+    HDC faceDc_ = nullptr;
+    HBITMAP surface_ = nullptr;
+    HGDIOBJ oldSurface_ = nullptr;
+    uint32_t* bits_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
+    HFONT font_ = nullptr;
+    ButtonFont fontKey_;
+    std::function<void(std::string_view)> propertyChanged_;
+};
+
+CommandWindow* FromWindow(HWND hwnd) {
+    return reinterpret_cast<CommandWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+int ButtonOf(UINT message) {
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP: return kLeftButton;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP: return kRightButton;
+    default: return kMiddleButton;
+    }
+}
+
+LRESULT OnButtonDown(HWND hwnd, CommandWindow& w, UINT message) {
+    const int button = ButtonOf(message);
+    // A left press takes the focus first, so the state moves before the pressed face is drawn.
+    if (button == kLeftButton && GetFocus() != hwnd) SetFocus(hwnd);
+    // Held buttons keep reporting to the control, so a release outside it still arrives here.
+    SetCapture(hwnd);
+    w.Model().OnMouseDown(button);
+    return 0;
+}
+
+LRESULT OnButtonUp(HWND hwnd, CommandWindow& w, UINT message, WPARAM keys) {
+    if (!(keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && GetCapture() == hwnd) ReleaseCapture();
+    w.Model().OnMouseUp(ButtonOf(message));
+    return 0;
+}
+
+LRESULT CALLBACK CommandProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* w = new CommandWindow(hwnd);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(w));
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    CommandWindow* w = FromWindow(hwnd);
+    if (!w) return DefWindowProcW(hwnd, message, wParam, lParam);
+    switch (message) {
+    case WM_CREATE: {
+        const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        w->Resize(cs->cx, cs->cy);
+        return 0;
+    }
+    case WM_SIZE:
+        w->Resize(LOWORD(lParam), HIWORD(lParam));
+        w->Model().OnResize();
+        return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        w->Compose(dc);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_PRINTCLIENT: w->Compose(reinterpret_cast<HDC>(wParam)); return 0;
+    case WM_MOUSEMOVE: w->Model().OnMouseMove(); return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: return OnButtonDown(hwnd, *w, message);
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: return OnButtonUp(hwnd, *w, message, wParam);
+    case WM_SETFOCUS: w->Model().OnGotFocus(); return 0;
+    case WM_KILLFOCUS: w->Model().OnLostFocus(); return 0;
+    case WM_TIMER:
+        if (wParam == kTmrMouse) w->OnTimer();
+        return 0;
+    case WM_DESTROY: KillTimer(hwnd, kTmrMouse); return 0;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        delete w;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    default: return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+bool RegisterCommandClass(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    if (GetClassInfoExW(instance, kCommandClassName, &wc)) return true;
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = CommandProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.lpszClassName = kCommandClassName;
+    return RegisterClassExW(&wc) != 0;
+}
+
+HWND CreateCommand(HWND parent, int id, int x, int y, int width, int height, HINSTANCE instance) {
+    if (!RegisterCommandClass(instance)) return nullptr;
+    return CreateWindowExW(0, kCommandClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, x, y, width, height,
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+}
+
+Command* CommandFromWindow(HWND window) {
+    wchar_t name[64];
+    if (!window || !GetClassNameW(window, name, 64) || std::wcscmp(name, kCommandClassName) != 0) return nullptr;
+    CommandWindow* w = FromWindow(window);
+    return w ? &w->Model() : nullptr;
+}
+
+void SetPropertyChangedHandler(HWND window, std::function<void(std::string_view)> handler) {
+    if (CommandFromWindow(window)) FromWindow(window)->SetPropertyChangedHandler(std::move(handler));
+}
+
+bool ReadCommandSurface(HWND window, std::vector<uint32_t>& pixels, int& width, int& height) {
+    if (!CommandFromWindow(window)) return false;
+    return FromWindow(window)->ReadSurface(pixels, width, height);
+}
+
+std::wstring Utf8ToWide(std::string_view text) {
+    if (text.empty()) return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(n > 0 ? n : 0, L'\0');
+    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+std::string WideToUtf8(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string out(n > 0 ? n : 0, '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                            nullptr);
+    return out;
+}
+
+}  // namespace orvalis
