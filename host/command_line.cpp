@@ -56,7 +56,8 @@ bool ReadLeadingNumber(std::string_view text, double& value) {
         while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
     }
     if (digits == 0) return false;
-    std::string number = (negative ? "-" : "") + s.substr(mantissaStart, i - mantissaStart);
+    std::string number(negative ? 1 : 0, '-');
+    number.append(s, mantissaStart, i - mantissaStart);
     // An exponent (E or D) counts only with at least one digit: "12e" reads as 12.
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
         size_t j = i + 1;

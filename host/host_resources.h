@@ -1,0 +1,5 @@
+// Resource ids shared by the host's resource script and its code.
+#pragma once
+
+#define IDI_ORVALIS 1
+#define IDB_PREVIEW 101

@@ -1,0 +1,157 @@
+#include "host/saver_window_win32.h"
+
+#include <vector>
+
+#include "host/music_platform_win32.h"
+#include "host/saver_run.h"
+#include "host/settings.h"
+#include "host/settings_store_win32.h"
+#include "host/texture_file_win32.h"
+#include "host/texture_picture.h"
+
+namespace orvalis {
+
+int32_t savedCursorCount = 0;
+
+namespace {
+
+constexpr const wchar_t* kSaverWindowClass = L"OrvalisSaverScreen";
+
+struct SaverScreen {
+    std::string commandLine;
+    std::vector<uint8_t> Pic1;  // the ring picture as a complete .bmp file
+    std::string rendererPath;
+    std::wstring texturePath;  // where Pic1 was saved, empty when nowhere
+    MusicKind music = MusicKind::None;
+    bool timer1On = false;
+    bool timer2On = false;
+    bool timer3On = false;
+};
+
+// One saver run per process.
+SaverScreen saverScreen;
+
+SaverScreen* StateOf(HWND window) {
+    return reinterpret_cast<SaverScreen*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void SwitchTimer(HWND window, UINT_PTR id, UINT interval, bool& on, bool wanted) {
+    if (wanted && !on) SetTimer(window, id, interval, nullptr);
+    if (!wanted && on) KillTimer(window, id);
+    on = wanted;
+}
+
+// Each step runs whether or not the one before it worked; nothing is reported.
+void StartSaverRun(HWND window, SaverScreen& s) {
+    s.Pic1 = TexturePictureBmp();
+    s.texturePath = WriteTextureFile(s.Pic1);
+    s.rendererPath = PathInFolder(HostFolder(), kRendererFileName);
+    StartProgram(s.rendererPath);
+
+    MusicPlayer& player = TheMusicPlayer();
+    s.music = ChooseMusic(SaverSettings.bgmKind, SaverSettings.bgmFile);
+    switch (s.music) {
+        case MusicKind::Cd:
+            player.OpenCd();
+            SwitchTimer(window, kTimer2, kTimer2Interval, s.timer2On, true);
+            break;
+        case MusicKind::Wav:
+            player.StartWav(SaverSettings.bgmFile);
+            break;
+        case MusicKind::Mp3:
+            player.StartMp3(SaverSettings.bgmFile);
+            SwitchTimer(window, kTimer1, kTimer1Interval, s.timer1On, true);
+            break;
+        case MusicKind::None:
+            break;
+    }
+    SwitchTimer(window, kTimer3, kTimer3Interval, s.timer3On, true);
+}
+
+void Timer1Tick(SaverScreen&) {
+    TheMusicPlayer().WatchMp3();
+}
+
+void Timer2Tick(HWND window, SaverScreen& s) {
+    MusicPlayer& player = TheMusicPlayer();
+    player.WatchCd(SaverSettings.bgmRepeat);
+    SwitchTimer(window, kTimer2, kTimer2Interval, s.timer2On, player.cdWatchOn);
+}
+
+void Timer3Tick(HWND window, SaverScreen& s) {
+    if (FindWindowA(nullptr, kRendererWindowTitle)) return;
+    SwitchTimer(window, kTimer3, kTimer3Interval, s.timer3On, false);
+    const SaverEnd end = PlanSaverEnd(s.timer2On, s.music, s.commandLine);
+    MusicPlayer& player = TheMusicPlayer();
+    if (end.stopCd) {
+        SwitchTimer(window, kTimer2, kTimer2Interval, s.timer2On, false);
+        player.StopCd();
+    }
+    if (end.stopWav) player.StopWav();
+    if (end.stopMp3) {
+        SwitchTimer(window, kTimer1, kTimer1Interval, s.timer1On, false);
+        player.StopMp3();
+    }
+    // Undo the hiding: TRUE rather than the saved count as the flag, which would hide the cursor a
+    // second time had hiding returned 0.
+    if (end.restoreCursor) savedCursorCount = ShowCursor(TRUE);
+    DestroyWindow(window);
+}
+
+LRESULT CALLBACK SaverScreenProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_NCCREATE: {
+            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+        case WM_CREATE:
+            StartSaverRun(window, *StateOf(window));
+            return 0;
+        case WM_TIMER: {
+            SaverScreen* s = StateOf(window);
+            if (wParam == kTimer1) Timer1Tick(*s);
+            if (wParam == kTimer2) Timer2Tick(window, *s);
+            if (wParam == kTimer3) Timer3Tick(window, *s);
+            return 0;
+        }
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+bool StartProgram(const std::string& path) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process = {};
+    std::string commandLine = "\"" + path + "\"";
+    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+HWND CreateSaverScreenWindow(HINSTANCE instance, const std::string& commandLine) {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = SaverScreenProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kSaverWindowClass;
+    RegisterClassExW(&windowClass);
+    saverScreen = SaverScreen{};
+    saverScreen.commandLine = commandLine;
+    // WS_POPUP keeps the system from adding a caption bar; the window is never shown anyway.
+    return CreateWindowExW(0, kSaverWindowClass, L"Veyra_Main", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                           instance, &saverScreen);
+}
+
+}  // namespace orvalis

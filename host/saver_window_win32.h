@@ -1,0 +1,37 @@
+// The hidden saver screen window "Veyra_Main": writes the texture, starts the renderer and the music,
+// and ends the host once the renderer's window has gone.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace orvalis {
+
+// The display count ShowCursor(FALSE) gave when the S switch hid the cursor.
+extern int32_t savedCursorCount;
+
+constexpr const char* kSaverWindowTitle = "Veyra_Main";
+constexpr const char* kRendererWindowTitle = "Orvalis_VC";
+constexpr const char* kRendererFileName = "Orvalis.dll";
+
+constexpr UINT_PTR kTimer1 = 1;  // MP3 watch
+constexpr UINT_PTR kTimer2 = 2;  // CD watch
+constexpr UINT_PTR kTimer3 = 3;  // renderer watch
+constexpr UINT kTimer1Interval = 1000;
+constexpr UINT kTimer2Interval = 200;
+constexpr UINT kTimer3Interval = 1000;
+
+// Creates the window, never shown; its creation runs the saver's start-up. `commandLine` decides at
+// the end whether the cursor is given back. Null when the window could not be made.
+HWND CreateSaverScreenWindow(HINSTANCE instance, const std::string& commandLine);
+
+// Starts a program with no arguments in a normal, activated window, without waiting and without
+// keeping a handle. False when it could not be started.
+bool StartProgram(const std::string& path);
+
+}  // namespace orvalis
