@@ -36,6 +36,11 @@ MessageDecision DecideRenderMessage(uint32_t message, uint64_t wParam, int64_t l
             decision.width = LowWord(static_cast<uint64_t>(lParam));
             decision.height = HighWord(static_cast<uint64_t>(lParam));
             break;
+        case kWmGetMinMaxInfo:
+            // The system caps a window at the screen size; a windowed run on a smaller screen still gets its
+            // full 1024 x 768 client area, partly off screen.
+            decision.action = MessageAction::kAllowFullSize;
+            break;
         default:
             break;
     }

@@ -12,6 +12,7 @@ namespace orvalis {
 inline constexpr uint32_t kWmSize = 0x0005;
 inline constexpr uint32_t kWmActivate = 0x0006;
 inline constexpr uint32_t kWmClose = 0x0010;
+inline constexpr uint32_t kWmGetMinMaxInfo = 0x0024;
 inline constexpr uint32_t kWmKeyDown = 0x0100;
 inline constexpr uint32_t kWmKeyUp = 0x0101;
 inline constexpr uint32_t kWmSysCommand = 0x0112;
@@ -25,6 +26,7 @@ enum class MessageAction {
     kHandled,   // return 0
     kPostQuit,  // PostQuitMessage(0), return 0
     kResize,    // ResizeViewport(width, height), return 0
+    kAllowFullSize,  // let the window grow to the frame of the requested client size, return 0
 };
 
 struct MessageDecision {

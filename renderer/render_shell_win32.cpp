@@ -11,6 +11,7 @@
 namespace orvalis {
 
 static_assert(kWmSize == WM_SIZE && kWmActivate == WM_ACTIVATE && kWmClose == WM_CLOSE);
+static_assert(kWmGetMinMaxInfo == WM_GETMINMAXINFO);
 static_assert(kWmKeyDown == WM_KEYDOWN && kWmKeyUp == WM_KEYUP && kWmSysCommand == WM_SYSCOMMAND);
 static_assert(kScScreenSave == SC_SCREENSAVE && kScMonitorPower == SC_MONITORPOWER && kVkEscape == VK_ESCAPE);
 
@@ -33,6 +34,9 @@ float angleX = SceneAngles{}.x;
 float angleY = SceneAngles{}.y;
 float angleZ = SceneAngles{}.z;
 std::unique_ptr<ParticleEmitter> theEmitter;
+
+// Outer size of the window for the requested client area; the window may always grow to it.
+SIZE fullFrameSize{0, 0};
 
 int requestedSwapInterval = 1;
 bool swapIntervalApplied = false;
@@ -152,6 +156,7 @@ bool CreateRenderWindow(const char* title, int width, int height, int bits, bool
     }
     RECT rect{0, 0, width, height};
     AdjustWindowRectEx(&rect, style, FALSE, extendedStyle);
+    fullFrameSize = SIZE{rect.right - rect.left, rect.bottom - rect.top};
 
     renderWindow = CreateWindowExA(extendedStyle, kClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
                                    0, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, instance,
@@ -276,6 +281,12 @@ LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         case MessageAction::kResize:
             ResizeViewport(decision.width, decision.height);
             return 0;
+        case MessageAction::kAllowFullSize: {
+            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+            if (limits->ptMaxTrackSize.x < fullFrameSize.cx) limits->ptMaxTrackSize.x = fullFrameSize.cx;
+            if (limits->ptMaxTrackSize.y < fullFrameSize.cy) limits->ptMaxTrackSize.y = fullFrameSize.cy;
+            return 0;
+        }
         case MessageAction::kDefault:
             break;
     }

@@ -401,6 +401,14 @@ class Session:
         self.point_at(x_id)
         self._xdotool("key", "--delay", "60", *keys, check=True)
 
+    def hold_key(self, x_id, key, seconds=0.4):
+        """Presses a key for as long as a person would: a program that reads the key state between frames
+        misses a press and release that both fall within one frame."""
+        self.point_at(x_id)
+        self._xdotool("keydown", key, check=True)
+        time.sleep(seconds)
+        self._xdotool("keyup", key, check=True)
+
     def move_mouse(self, x, y):
         self._xdotool("mousemove", str(x), str(y), check=True)
 
@@ -408,6 +416,13 @@ class Session:
         """A real click at screen coordinates."""
         self._xdotool("mousemove", str(x), str(y), check=True)
         self._xdotool("click", str(button), check=True)
+
+    def mouse_down(self, button=1):
+        """Presses and holds a mouse button where the pointer is."""
+        self._xdotool("mousedown", str(button), check=True)
+
+    def mouse_up(self, button=1):
+        self._xdotool("mouseup", str(button), check=True)
 
     def click_child(self, title, text, seconds=15):
         """Clicks the centre of the child control with this text (for example "&Yes") of a top-level window."""
@@ -450,7 +465,8 @@ class Session:
 
 
 def main(tests, argv=None):
-    """Runs the test function `test_<name>` named by argv[1] (or every test_ function) in its own Session."""
+    """Runs the test function `test_<name>` named by argv[1] (or every test_ function) in its own Session, then
+    exits: status 1 when any of them failed."""
     argv = sys.argv[1:] if argv is None else argv
     names = [n for n in sorted(tests) if n.startswith("test_") and callable(tests[n])]
     if argv:
@@ -458,7 +474,7 @@ def main(tests, argv=None):
         missing = [w for w in wanted if w not in tests]
         if missing:
             print("unknown test(s): %s; known: %s" % (", ".join(missing), ", ".join(names)))
-            return 2
+            sys.exit(2)
         names = wanted
     failed = 0
     for n in names:
@@ -473,7 +489,8 @@ def main(tests, argv=None):
             failed += 1
             traceback.print_exc()
             print("FAIL %s: %s" % (test_name, e), flush=True)
-    return 1 if failed else 0
+    # The exit status is what ctest reads: a failed test must end the script non-zero.
+    sys.exit(1 if failed else 0)
 
 
 def screen(size):

@@ -81,6 +81,11 @@ TEST(RenderMessageTest, CloseQuitsAndSizeResizes) {
     EXPECT_EQ(wide.height, 65535);
 }
 
+TEST(RenderMessageTest, SizeLimitsAllowTheFullClientArea) {
+    ShellInputState state;
+    EXPECT_EQ(Decide(kWmGetMinMaxInfo, 0, 0, state).action, MessageAction::kAllowFullSize);
+}
+
 TEST(RenderMessageTest, OtherMessagesGoToTheDefaultProcedure) {
     ShellInputState state;
     constexpr uint32_t kWmMouseMove = 0x0200, kWmLButtonDown = 0x0201, kWmChar = 0x0102, kWmPaint = 0x000F;

@@ -1,0 +1,270 @@
+"""The real `Orvalis.scr /c` under Wine: the settings window, driven with real clicks and keys, and the
+settings file it writes, checked byte for byte."""
+
+import os
+import shutil
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import TestFailure, main  # noqa: E402
+
+TITLE = "<Orvalis>"
+FILE_DIALOG = "ﾌｧｲﾙを開く"
+SAVER_DIR = "C:\\Saver"
+
+KIND = b"BGM\x8b\xe6\x95\xaa"
+REPEAT = b"BGM\xd8\xcb\xdf\xb0\xc4"
+FILE = b"BGM\xcc\xa7\xb2\xd9"
+
+# Client coordinates of the controls.
+PANEL = (12, 16, 469, 165)
+ROWS = {0: (44, 76), 1: (44, 56), 2: (44, 96)}  # caption labels of the rows
+MARKS = {0: (28, 76), 1: (28, 56), 2: (28, 96)}  # mark pictures, inside the panel
+REPEAT_BOX = (112, 52, 41, 20)
+CMD_FILE = (28, 116, 41, 21)
+FNAME = (72, 116, 373, 33)
+CMD_SET = (324, 200, 77, 25)
+CMD_CAN = (404, 200, 77, 25)
+
+
+def install_saver(s, ini=None):
+    """Both programs in a folder of their own on drive C:, with a settings file of the given bytes."""
+    folder = s.prefix_path(SAVER_DIR)
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    for name in ("Orvalis.scr", "Orvalis.dll"):
+        shutil.copyfile(s.bin_path(name), os.path.join(folder, name))
+    ini_path = os.path.join(folder, "Orvalis.ini")
+    if ini is not None:
+        with open(ini_path, "wb") as f:
+            f.write(ini)
+    return folder, ini_path
+
+
+def settings_file(kind, repeat, path):
+    return b"[Section]\r\n%s=%s\r\n%s=%s\r\n%s=%s\r\n" % (KIND, kind, REPEAT, repeat, FILE, path)
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+class Dialog:
+    """The open settings window: its client origin and clicks at client coordinates."""
+
+    def __init__(self, s, program):
+        self.s = s
+        self.program = program
+        self.x_id = s.find_window(TITLE, program=program)
+        info = s.wait_for(lambda: s.win_info(TITLE), 20, "the settings window's details")
+        self.info = info
+        self.origin = info["client_origin"]
+
+    def at(self, x, y):
+        return self.origin[0] + x, self.origin[1] + y
+
+    def click(self, x, y, button=1):
+        sx, sy = self.at(x, y)
+        self.s.click(sx, sy, button)
+
+    def click_rect(self, rect, in_panel=False, button=1):
+        left, top, width, height = rect
+        if in_panel:
+            left += PANEL[0]
+            top += PANEL[1]
+        self.click(left + width // 2, top + height // 2, button)
+
+    def select_row(self, row, button=1):
+        x, y = ROWS[row]
+        self.click(PANEL[0] + x + 6, PANEL[1] + y + 6, button)
+
+    def type_track(self, text):
+        self.click_rect(REPEAT_BOX, in_panel=True)
+        self.s._xdotool("key", "ctrl+a", "BackSpace", check=True)
+        if text:
+            self.s._xdotool("type", "--delay", "40", text, check=True)
+
+    def shot(self, name):
+        image = self.s.screenshot(name)
+        return image
+
+    def client_pixel(self, image, x, y):
+        return image.pixel(self.origin[0] + x, self.origin[1] + y)
+
+    def wait_closed(self):
+        self.s.check(self.program.wait(20) == 0, "the dialog closes and the host ends")
+        self.s.check(self.s.wait_window_gone(TITLE, 10), "no settings window is left")
+
+
+def open_dialog(s, ini=None, name="host"):
+    folder, ini_path = install_saver(s, ini)
+    program = s.start(os.path.join(folder, "Orvalis.scr"), "/c", name=name)
+    return Dialog(s, program), ini_path
+
+
+def choose_in_file_dialog(s, text):
+    """Types a name into the open-file dialog and confirms it."""
+    x_id = s.find_window(FILE_DIALOG, seconds=30)
+    s.point_at(x_id)
+    # The name field has the focus when the dialog opens.
+    s._xdotool("type", "--delay", "30", text, check=True)
+    s._xdotool("key", "Return", check=True)
+    s.wait_for(lambda: not s.x_windows(FILE_DIALOG), 15, "the file dialog to close")
+
+
+def cancel_file_dialog(s):
+    x_id = s.find_window(FILE_DIALOG, seconds=30)
+    s.point_at(x_id)
+    s._xdotool("key", "Escape", check=True)
+    s.wait_for(lambda: not s.x_windows(FILE_DIALOG), 15, "the file dialog to close")
+
+
+def mark_is_selected(dialog, image, row):
+    """The selected mark carries a dark blue dot at its centre; the empty one is white there."""
+    x, y = MARKS[row]
+    r, g, b = dialog.client_pixel(image, PANEL[0] + x + 5, PANEL[1] + y + 5)
+    return b > 80 and r < 60 and g < 100
+
+
+def test_file_row_then_set_without_a_file(s):
+    dialog, ini = open_dialog(s, settings_file(b"0", b"0", b""))
+    dialog.select_row(2)
+    time.sleep(0.3)
+    image = dialog.shot("row-2-selected")
+    s.check(mark_is_selected(dialog, image, 2), "row 2 shows the selected mark")
+    s.check(not mark_is_selected(dialog, image, 0), "row 0 lost its mark")
+    dialog.click_rect(CMD_SET)
+    dialog.wait_closed()
+    s.check(read(ini) == settings_file(b"2", b"0", b""), "Set writes 2, 0 and an empty file (%r)" % read(ini))
+
+
+def test_choose_a_file_then_set(s):
+    music = s.prefix_path("C:\\Music Files")
+    os.makedirs(music, exist_ok=True)
+    for name in ("first.wav", "second.mp3"):
+        with open(os.path.join(music, name), "wb") as f:
+            f.write(b"RIFF")
+    # A file choice without a file reads back as no music: the file button starts disabled.
+    dialog, ini = open_dialog(s, settings_file(b"2", b"0", b""))
+    dialog.select_row(2)
+    dialog.click_rect(CMD_FILE, in_panel=True)
+    choose_in_file_dialog(s, "C:\\Music Files\\first.wav")
+    before = dialog.shot("file-chosen")
+    # The file name box shows the path: dark text pixels inside it.
+    left, top, width, height = FNAME
+    dark = 0
+    for y in range(top + 3, top + height - 3):
+        for x in range(left + 3, left + 200):
+            if max(dialog.client_pixel(before, PANEL[0] + x, PANEL[1] + y)) < 60:
+                dark += 1
+    s.check(dark > 40, "the chosen path shows in the file name box (%d dark pixels)" % dark)
+
+    # The second time the chooser opens in the chosen file's folder: a bare name resolves there.
+    dialog.click_rect(CMD_FILE, in_panel=True)
+    choose_in_file_dialog(s, "second.mp3")
+    # Cancelling a third time keeps that choice.
+    dialog.click_rect(CMD_FILE, in_panel=True)
+    cancel_file_dialog(s)
+    dialog.click_rect(CMD_SET)
+    dialog.wait_closed()
+    expected = settings_file(b"2", b"0", b"C:\\Music Files\\second.mp3")
+    s.check(read(ini) == expected, "Set writes the file chosen in its folder (%r)" % read(ini))
+
+
+def test_cd_row_with_a_track(s):
+    # A file that exists stays chosen beside the CD.
+    with open(s.prefix_path("C:\\old.mp3"), "wb") as f:
+        f.write(b"ID3")
+    for text, written in (("3", b"3"), ("2.5", b"2"), ("abc", b"0")):
+        dialog, ini = open_dialog(s, settings_file(b"0", b"0", b"C:\\old.mp3"), name="host-" + text)
+        dialog.select_row(1, button=3)  # any mouse button picks a row
+        dialog.type_track(text)
+        dialog.click_rect(CMD_SET)
+        dialog.wait_closed()
+        expected = settings_file(b"1", written, b"C:\\old.mp3")
+        s.check(read(ini) == expected, "track text %r is saved as %r (%r)" % (text, written, read(ini)))
+
+
+def test_cancel_and_close_box_write_nothing(s):
+    original = settings_file(b"1", b"4", b"")
+    for how in ("cancel", "close"):
+        dialog, ini = open_dialog(s, original, name="host-" + how)
+        stamp = os.stat(ini).st_mtime_ns
+        time.sleep(0.05)
+        dialog.select_row(2)
+        if how == "cancel":
+            dialog.click_rect(CMD_CAN)
+        else:
+            s.check(s.post(TITLE, "WM_CLOSE"), "the close request reaches the dialog")
+        dialog.wait_closed()
+        s.check(read(ini) == original, "%s leaves the settings bytes alone" % how)
+        s.check(os.stat(ini).st_mtime_ns == stamp, "%s leaves the file's time alone" % how)
+
+
+def test_choice_outside_the_rows(s):
+    dialog, ini = open_dialog(s, settings_file(b"5", b"0", b""))
+    time.sleep(0.5)
+    image = dialog.shot("choice-5")
+    for row in (0, 1, 2):
+        s.check(not mark_is_selected(dialog, image, row), "row %d carries no mark" % row)
+    info = s.win_info(TITLE, children=True)
+    combo = [c for c in info["children"] if c["class"].lower() == "combobox"]
+    s.check(combo, "the track box exists")
+    # Typing into a disabled box changes nothing; Set writes the choice 5 back unchanged.
+    dialog.click_rect(CMD_SET)
+    dialog.wait_closed()
+    s.check(read(ini) == settings_file(b"5", b"0", b""), "Set writes the unknown choice back (%r)" % read(ini))
+
+
+def test_second_instance_ends_at_once(s):
+    dialog, ini = open_dialog(s, settings_file(b"0", b"0", b""))
+    second = s.start(s.prefix_path(SAVER_DIR + "\\Orvalis.scr"), "/c", name="second")
+    s.check(second.wait(15) == 0, "a second /c ends at once")
+    s.check(len(s.x_windows(TITLE)) == 1, "only one settings window shows")
+    dialog.click_rect(CMD_CAN)
+    dialog.wait_closed()
+
+
+def test_layout_matches_the_design(s):
+    dialog, ini = open_dialog(s, settings_file(b"1", b"7", b""))
+    s.check(dialog.info["client"] == (496, 243), "the client area is 496 x 243 (%s)" % (dialog.info["client"],))
+    WS_MINIMIZEBOX, WS_MAXIMIZEBOX, WS_THICKFRAME, WS_SYSMENU = 0x20000, 0x10000, 0x40000, 0x80000
+    style = dialog.info["style"]
+    s.check(style & WS_SYSMENU and not style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
+            "a fixed frame with a system menu and no minimise or maximise box")
+    time.sleep(0.5)
+    image = dialog.shot("layout")
+
+    def near(a, b, tolerance=6):
+        return all(abs(x - y) <= tolerance for x, y in zip(a, b))
+
+    # Window gradient rows beside the panel (x = 5): (b, b, b + 30).
+    for y, level in ((0, 0), (30, 83), (121, 220), (200, 116), (242, 0)):
+        got = dialog.client_pixel(image, 5, y)
+        s.check(near(got, (level, level, level + 30)), "window row %d is %s (%s)" % (y, (level,) * 2, got))
+    # The panel has its own grey ramp, brightest in its middle.
+    mid = dialog.client_pixel(image, PANEL[0] + 400, PANEL[1] + PANEL[3] // 2)
+    top = dialog.client_pixel(image, PANEL[0] + 400, PANEL[1])
+    s.check(near(mid, (250, 250, 250)), "the panel's middle is light grey (%s)" % (mid,))
+    s.check(near(top, (30, 30, 30)), "the panel's top is dark grey (%s)" % (top,))
+    # The buttons and the track box stand at their places.
+    info = s.win_info(TITLE, children=True)
+    ox, oy = dialog.origin
+
+    def child_rect(cls):
+        return sorted((c["rect"][0] - ox, c["rect"][1] - oy, c["rect"][2] - c["rect"][0],
+                       c["rect"][3] - c["rect"][1]) for c in info["children"] if c["class"] == cls)
+
+    buttons = child_rect("Veyra.Command")
+    expected = sorted([(PANEL[0] + CMD_FILE[0], PANEL[1] + CMD_FILE[1], CMD_FILE[2], CMD_FILE[3]), CMD_SET, CMD_CAN])
+    s.check(buttons == expected, "the three buttons stand at their places (%s)" % (buttons,))
+    s.check(child_rect("Veyra.Panel") == [PANEL], "the panel stands at its place")
+    s.check(mark_is_selected(dialog, image, 1), "row 1 (audio CD) is marked")
+    dialog.click_rect(CMD_CAN)
+    dialog.wait_closed()
+
+
+if __name__ == "__main__":
+    main(globals())

@@ -1,0 +1,62 @@
+// host_resources PROGRAM: prints what a program carries, one "key=value" per line in UTF-8: the version
+// strings of its Japanese block (041104b0) and its translation, how many icons it has, the size of
+// bitmap 101 and whether it has a manifest.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+BOOL CALLBACK CountName(HMODULE, LPCWSTR, LPWSTR, LONG_PTR count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+std::string Narrow(const wchar_t* text, UINT length) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    std::string out(size > 0 ? size : 0, '\0');
+    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), size, nullptr, nullptr);
+    while (!out.empty() && out.back() == '\0') out.pop_back();
+    return out;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return 2;
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(argv[1], &ignored);
+    if (size == 0) return 1;
+    std::vector<unsigned char> block(size);
+    if (!GetFileVersionInfoW(argv[1], 0, size, block.data())) return 1;
+    void* value = nullptr;
+    UINT length = 0;
+    if (VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &length) && length >= 4) {
+        const WORD* pair = static_cast<const WORD*>(value);
+        std::printf("Translation=%04x,%u\n", pair[0], pair[1]);
+    }
+    for (const wchar_t* name : {L"ProductName", L"FileVersion", L"ProductVersion", L"OriginalFilename"}) {
+        std::wstring query = std::wstring(L"\\StringFileInfo\\041104b0\\") + name;
+        if (VerQueryValueW(block.data(), query.c_str(), &value, &length)) {
+            std::printf("%s=%s\n", Narrow(name, static_cast<UINT>(wcslen(name))).c_str(),
+                        Narrow(static_cast<const wchar_t*>(value), length).c_str());
+        }
+    }
+    HMODULE module = LoadLibraryExW(argv[1], nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!module) return 1;
+    int icons = 0;
+    EnumResourceNamesW(module, RT_GROUP_ICON, CountName, reinterpret_cast<LONG_PTR>(&icons));
+    std::printf("icons=%d\n", icons);
+    int manifests = 0;
+    EnumResourceNamesW(module, RT_MANIFEST, CountName, reinterpret_cast<LONG_PTR>(&manifests));
+    std::printf("manifests=%d\n", manifests);
+    if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(101), RT_BITMAP)) {
+        const auto* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, found)));
+        if (header) std::printf("bitmap101=%ldx%ldx%u\n", header->biWidth, header->biHeight, header->biBitCount);
+    }
+    FreeLibrary(module);
+    return 0;
+}

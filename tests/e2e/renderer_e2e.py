@@ -1,0 +1,157 @@
+"""The real Orvalis.dll under Wine: the turning cloud, the ways it ends, and its start-up failures."""
+
+import os
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import changed_share, hue_buckets, lit_share, main, screen  # noqa: E402
+
+TITLE = "Orvalis_VC"
+QUESTION = "Kova GL"
+QUESTION_TEXT = "フルスクリーンモード未対応 Use Windowed Mode Instead?"
+WS_POPUP = 0x80000000
+WS_CAPTION = 0x00C00000
+
+
+def start_renderer(s):
+    return s.start(s.bin_path("Orvalis.dll"), name="renderer")
+
+
+def check_cloud(s, renderer, prefix):
+    """Two screenshots a second apart show many coloured, overlapping, moving shapes."""
+    first = s.screenshot(prefix + "-1")
+    time.sleep(1.0)
+    second = s.screenshot(prefix + "-2")
+    s.check(renderer.alive(), "the renderer keeps running")
+    a = first.region(0, 0, 1024, 768)
+    b = second.region(0, 0, 1024, 768)
+    lit = lit_share(a)
+    s.log("lit share %.3f, hues %s, changed %.3f" % (lit, sorted(hue_buckets(a)), changed_share(a, b)))
+    s.check(lit > 0.10, "at least a tenth of the screen is lit (%.3f)" % lit)
+    s.check(lit < 0.98, "the background stays black between the shapes (%.3f)" % lit)
+    s.check(len(hue_buckets(a)) >= 4, "the shapes carry several distinct hues")
+    # One particle adds at most half of its colour; brighter pixels exist only where shapes add up.
+    bright = sum(1 for p in a if max(p) > 170) / len(a)
+    s.check(bright > 0.001, "overlapping shapes add up beyond a single layer (%.4f)" % bright)
+    s.check(changed_share(a, b) > 0.05, "the cloud moves between the two screenshots")
+
+
+def test_cloud_then_escape(s):
+    s.remove_textures()
+    s.install_texture()
+    normal_mode = s.display_mode()
+    renderer = start_renderer(s)
+    window = s.find_window(TITLE, program=renderer)
+    info = s.wait_for(lambda: s.win_info(TITLE), 20, "the render window's details")
+    s.check(info["class"] == "OpenGL", "the window class is OpenGL")
+    s.check(info["client"] == (1024, 768), "the client area is 1024 x 768 (%s)" % (info["client"],))
+    s.check(info["style"] & WS_POPUP and not info["style"] & WS_CAPTION, "a full-screen popup without title bar")
+    # NOTE: Wine shows a changed colour depth only to the process that asked; others see the size.
+    mode = s.display_mode()
+    s.check(mode.startswith("1024x768x"), "the display runs at 1024 x 768 while the saver shows (%s)" % mode)
+    check_cloud(s, renderer, "cloud")
+
+    # Pointer movement, clicks and other keys leave it running.
+    s.point_at(window)
+    for x, y in ((100, 100), (900, 700), (512, 384)):
+        s.move_mouse(x, y)
+    s.click(512, 384)
+    s.key(window, "a", "space", "Return", "F1", "shift+Tab")
+    s.check(renderer.wait(1.5) is None, "mouse and other keys do not end the renderer")
+    after = s.screenshot("after-input")
+    s.check(lit_share(after.region(0, 0, 1024, 768)) > 0.10, "the cloud still shows after the input")
+
+    s.hold_key(window, "Escape")
+    s.check(renderer.wait(30) == 0, "Escape ends the renderer with exit code 0")
+    s.check(s.wait_window_gone(TITLE, 10), "no Orvalis_VC window is left")
+    s.check(s.display_mode() == normal_mode, "the display mode is restored (%s)" % normal_mode)
+
+
+def test_close_from_another_process(s):
+    s.install_texture()
+    renderer = start_renderer(s)
+    s.find_window(TITLE, program=renderer)
+    # The screen saver and monitor power-down commands are swallowed; so is a key code outside the table.
+    for command in (0xF140, 0xF170):
+        s.check(s.post(TITLE, "WM_SYSCOMMAND", command, 2, send=True), "system command %#x delivered" % command)
+    s.check(s.post(TITLE, "WM_KEYDOWN", 0x11B), "out-of-range key code delivered")
+    s.check(renderer.wait(1.0) is None, "none of them ends the renderer")
+    s.check(s.win_info(TITLE) is not None, "the window is still there")
+    check_cloud(s, renderer, "before-close")
+
+    s.check(s.post(TITLE, "WM_CLOSE"), "WM_CLOSE posted from another process")
+    s.check(renderer.wait(30) == 0, "WM_CLOSE ends the renderer with exit code 0")
+    s.check(s.wait_window_gone(TITLE, 10), "no Orvalis_VC window is left")
+
+
+def test_no_texture_file(s):
+    s.remove_textures()
+    normal_mode = s.display_mode()
+    renderer = start_renderer(s)
+    s.check(renderer.wait(60) == 0, "without a texture the renderer ends with exit code 0")
+    s.check(s.wait_window_gone(TITLE, 10), "no Orvalis_VC window is left")
+    s.check(s.display_mode() == normal_mode, "the display mode is restored")
+
+
+def test_corrupt_texture_file(s):
+    s.remove_textures()
+    with open(s.prefix_path("C:\\Tessalume.bmp"), "wb") as f:
+        f.write(b"BM" + b"\x7f" * 60 + b"not a bitmap at all")
+    renderer = start_renderer(s)
+    s.find_window("Error", program=renderer)
+    s.screenshot("error-box")
+    # Dismiss every box the reader shows until the program ends (bounded).
+    deadline = time.monotonic() + 60
+    boxes = 0
+    while renderer.alive() and time.monotonic() < deadline:
+        if s.x_windows("Error"):
+            s.click_child("Error", "OK")
+            boxes += 1
+            s.wait_for(lambda: not s.x_windows("Error") or not renderer.alive(), 10, "the box to close")
+        else:
+            renderer.wait(0.3)
+    s.check(boxes >= 1, "the Error box was shown and dismissed")
+    s.check(renderer.wait(30) == 0, "after the box the renderer ends with exit code 0")
+    s.check(s.wait_window_gone(TITLE, 10), "no Orvalis_VC window is left")
+
+
+def answer_question(s, renderer, button):
+    s.find_window(QUESTION, program=renderer)
+    info = s.wait_for(lambda: s.win_info(QUESTION, children=True), 20, "the question's controls")
+    texts = [c["text"] for c in info["children"]]
+    s.check(QUESTION_TEXT in texts, "the question shows its Japanese words intact (%r)" % texts)
+    s.check("&Yes" in texts and "&No" in texts, "the question offers Yes and No")
+    s.screenshot("question")
+    s.click_child(QUESTION, button)
+
+
+@screen("800x600")
+def test_small_screen_yes_runs_windowed(s):
+    s.install_texture()
+    renderer = start_renderer(s)
+    answer_question(s, renderer, "&Yes")
+    s.find_window(TITLE, program=renderer)
+    info = s.wait_for(lambda: s.win_info(TITLE), 20, "the render window's details")
+    s.check(info["client"] == (1024, 768), "the windowed client area is 1024 x 768 (%s)" % (info["client"],))
+    s.check((info["style"] & WS_CAPTION) == WS_CAPTION, "the window has a title bar")
+    shot = s.screenshot("windowed")
+    ox, oy = info["client_origin"]
+    visible = shot.region(max(ox, 0), max(oy, 0), 800 - max(ox, 0), 600 - max(oy, 0))
+    s.check(lit_share(visible) > 0.05, "the cloud shows in the window")
+    s.check(s.post(TITLE, "WM_CLOSE"), "WM_CLOSE posted")
+    s.check(renderer.wait(30) == 0, "the windowed renderer ends with exit code 0")
+    s.check(s.wait_window_gone(TITLE, 10), "no Orvalis_VC window is left")
+
+
+@screen("800x600")
+def test_small_screen_no_ends(s):
+    s.install_texture()
+    renderer = start_renderer(s)
+    answer_question(s, renderer, "&No")
+    s.check(renderer.wait(30) == 0, "No ends the renderer with exit code 0")
+    s.check(s.wait_window_gone(TITLE, 10), "no Orvalis_VC window was left")
+
+
+if __name__ == "__main__":
+    sys.exit(main(globals()))
