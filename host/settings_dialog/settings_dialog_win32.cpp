@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host/controls/command_win32.h"
+#include "host/settings_dialog/ansi_text_win32.h"
 #include "host/host_resources.h"
 #include "host/settings.h"
 #include "host/settings_dialog/dialog_logic.h"
@@ -37,35 +38,7 @@ struct {
     int16_t y = 0;
 } animationOrigin;
 
-std::wstring FromCodePage(UINT codePage, const std::string& text) {
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
-
-std::wstring Utf16(const char* utf8) { return FromCodePage(CP_UTF8, utf8); }
-std::wstring FromAnsi(const std::string& ansi) { return FromCodePage(CP_ACP, ansi); }
-
-// The path in the ANSI code page, or false when that code page cannot hold every character of it: the
-// music is played through ANSI calls, so a damaged path would only fail later without a word.
-bool ToAnsi(const std::wstring& wide, std::string& ansi) {
-    if (wide.empty()) {
-        ansi.clear();
-        return true;
-    }
-    BOOL usedDefault = FALSE;
-    const bool utf8 = GetACP() == CP_UTF8;  // every character fits, and the flag must not be asked for
-    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const int length = static_cast<int>(wide.size());
-    const int n = WideCharToMultiByte(CP_ACP, flags, wide.data(), length, nullptr, 0, nullptr,
-                                      utf8 ? nullptr : &usedDefault);
-    if (n <= 0 || usedDefault) return false;
-    ansi.assign(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, flags, wide.data(), length, ansi.data(), n, nullptr, nullptr);
-    return FromAnsi(ansi) == wide;
-}
+std::wstring Utf16(const char* utf8) { return FromUtf8(utf8); }
 
 std::string Utf8Text(HWND window) {
     const int n = GetWindowTextLengthW(window);
@@ -172,9 +145,11 @@ void PaintGradient(HDC dc, int width, int height, bool panel) {
     }
 }
 
-void DrawLabel(HDC dc, const Rect& r, const std::wstring& text, UINT format) {
+// Labels sized to their text are drawn unclipped, so that a wider font does not cut them off.
+void DrawLabel(HDC dc, const Rect& r, const std::wstring& text, UINT format, bool sizedToText = true) {
     RECT box = ToRect(r);
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, format | DT_NOPREFIX);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box,
+              format | DT_NOPREFIX | (sizedToText ? DT_NOCLIP : 0));
 }
 
 void DrawMark(HDC dc, const Rect& r, bool selected) {
@@ -228,7 +203,7 @@ void RenderPanel(DialogState& s) {
     inner.top += 2;
     inner.width -= 4;
     inner.height -= 4;
-    DrawLabel(dc, inner, FromAnsi(s.fileCaption), DT_LEFT | DT_TOP | DT_WORDBREAK | DT_EDITCONTROL);
+    DrawLabel(dc, inner, FromAnsi(s.fileCaption), DT_LEFT | DT_TOP | DT_WORDBREAK | DT_EDITCONTROL, false);
     SelectObject(dc, old);
 }
 
@@ -397,7 +372,15 @@ void CreateControls(DialogState& s) {
 
 HWND MakeButton(DialogState& s, HWND parent, int id, const Rect& r, const char* caption) {
     HWND button = CreateCommand(parent, id, r.left, r.top, r.width, r.height, s.instance);
-    if (Command* c = CommandFromWindow(button)) c->Caption(caption);
+    // The buttons come up with the properties the dialog keeps for them: enabled, captioned, in the
+    // dialog's font.
+    if (Command* c = CommandFromWindow(button)) {
+        PropertyBag saved;
+        saved.Write("Caption", std::string(caption));
+        saved.Write("Enabled", true);
+        saved.Write("Font", ButtonFont{"ＭＳ Ｐゴシック", 9.75, 400, false, false, false, 128});
+        c->LoadProperties(saved);
+    }
     return button;
 }
 

@@ -141,14 +141,12 @@ def test_file_row_then_set_without_a_file(s):
 
 
 def test_choose_a_file_then_set(s):
-    music = s.prefix_path("C:\\Music Files")
-    os.makedirs(music, exist_ok=True)
-    for name in ("first.wav", "second.mp3"):
-        with open(os.path.join(music, name), "wb") as f:
-            f.write(b"RIFF")
-    # A file choice without a file reads back as no music: the file button starts disabled.
-    dialog, ini = open_dialog(s, settings_file(b"2", b"0", b""))
-    dialog.select_row(2)
+    for folder, names in (("C:\\Other", ("start.wav", "picked.wav")), ("C:\\Music Files", ("first.wav", "second.mp3"))):
+        os.makedirs(s.prefix_path(folder), exist_ok=True)
+        for name in names:
+            with open(s.prefix_path(folder + "\\" + name), "wb") as f:
+                f.write(b"RIFF")
+    dialog, ini = open_dialog(s, settings_file(b"2", b"0", b"C:\\Other\\start.wav"))
     dialog.click_rect(CMD_FILE, in_panel=True)
     choose_in_file_dialog(s, "C:\\Music Files\\first.wav")
     before = dialog.shot("file-chosen")
@@ -161,16 +159,29 @@ def test_choose_a_file_then_set(s):
                 dark += 1
     s.check(dark > 40, "the chosen path shows in the file name box (%d dark pixels)" % dark)
 
-    # The second time the chooser opens in the chosen file's folder: a bare name resolves there.
+    # The next time it opens in the chosen file's folder.
     dialog.click_rect(CMD_FILE, in_panel=True)
     choose_in_file_dialog(s, "second.mp3")
-    # Cancelling a third time keeps that choice.
+    # Cancelling keeps that choice.
     dialog.click_rect(CMD_FILE, in_panel=True)
     cancel_file_dialog(s)
     dialog.click_rect(CMD_SET)
     dialog.wait_closed()
     expected = settings_file(b"2", b"0", b"C:\\Music Files\\second.mp3")
     s.check(read(ini) == expected, "Set writes the file chosen in its folder (%r)" % read(ini))
+
+
+def test_first_choice_opens_in_the_saved_folder(s):
+    os.makedirs(s.prefix_path("C:\\Other"), exist_ok=True)
+    with open(s.prefix_path("C:\\Other\\start.wav"), "wb") as f:
+        f.write(b"RIFF")
+    dialog, ini = open_dialog(s, settings_file(b"2", b"0", b"C:\\Other\\start.wav"))
+    dialog.click_rect(CMD_FILE, in_panel=True)
+    choose_in_file_dialog(s, "picked.wav")
+    dialog.click_rect(CMD_SET)
+    dialog.wait_closed()
+    expected = settings_file(b"2", b"0", b"C:\\Other\\picked.wav")
+    s.check(read(ini) == expected, "a bare name lands in the saved file's folder (%r)" % read(ini))
 
 
 def test_cd_row_with_a_track(s):
