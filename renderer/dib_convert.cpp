@@ -49,7 +49,8 @@ uint32_t ReadLe32(const uint8_t* p) {
 
 bool ConvertDibBits(const DibLayout& layout, std::span<const uint8_t> file, std::span<uint8_t> section) {
     const DibHeader& h = layout.header;
-    if (h.compression != kBiRgb && h.compression != kBiBitfields) return false;
+    const bool bitfields = h.compression == kBiBitfields;
+    if (h.compression != kBiRgb && !(bitfields && (h.bitCount == 16 || h.bitCount == 32))) return false;
     if (h.width <= 0 || h.width > kDibMaxDimension || h.height == 0 || h.height < -kDibMaxDimension ||
         h.height > kDibMaxDimension) {
         return false;
@@ -61,7 +62,7 @@ bool ConvertDibBits(const DibLayout& layout, std::span<const uint8_t> file, std:
     if (section.size() < rows * dstStride) return false;
     if (layout.bitsOffset > file.size() || file.size() - layout.bitsOffset < rows * srcStride) return false;
 
-    const size_t maskCount = h.compression == kBiBitfields ? 3 : 0;
+    const size_t maskCount = bitfields ? 3 : 0;
     const size_t tableBytes = (maskCount + layout.colorCount) * 4;
     if (layout.info.size() < kDibInfoHeaderSize + tableBytes) return false;
     const uint8_t* masks = layout.info.data() + kDibInfoHeaderSize;
@@ -69,7 +70,7 @@ bool ConvertDibBits(const DibLayout& layout, std::span<const uint8_t> file, std:
     const uint32_t paletteSize = layout.colorCount;
 
     ChannelMask red, green, blue;
-    if (h.compression == kBiBitfields) {
+    if (bitfields) {
         red = MakeChannel(ReadLe32(masks));
         green = MakeChannel(ReadLe32(masks + 4));
         blue = MakeChannel(ReadLe32(masks + 8));
@@ -82,8 +83,6 @@ bool ConvertDibBits(const DibLayout& layout, std::span<const uint8_t> file, std:
         green = MakeChannel(0x0000FF00);
         blue = MakeChannel(0x000000FF);
     }
-    if ((h.bitCount == 1 || h.bitCount == 4 || h.bitCount == 8) && h.compression != kBiRgb) return false;
-
     const uint8_t* bits = file.data() + layout.bitsOffset;
     for (size_t r = 0; r < rows; ++r) {
         const uint8_t* in = bits + r * srcStride;
@@ -114,8 +113,11 @@ bool ConvertDibBits(const DibLayout& layout, std::span<const uint8_t> file, std:
                     out[2] = ExpandChannel(pixel, red);
                     break;
                 }
-                case 24: std::memcpy(out, in + x * 3, 3); break;
-                default: return false;
+                case 24:
+                    std::memcpy(out, in + x * 3, 3);
+                    break;
+                default:
+                    return false;
             }
         }
     }

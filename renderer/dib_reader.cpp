@@ -42,10 +42,14 @@ void WriteInfoHeader(const DibHeader& h, uint8_t* out) {
 
 uint32_t ColorCountForBits(uint32_t bitCount) {
     switch (bitCount) {
-        case 1: return 2;
-        case 4: return 16;
-        case 8: return 256;
-        default: return 0;
+        case 1:
+            return 2;
+        case 4:
+            return 16;
+        case 8:
+            return 256;
+        default:
+            return 0;
     }
 }
 
@@ -56,10 +60,14 @@ bool IsConvertibleFormat(uint32_t compression, uint32_t bitCount, int32_t height
         case kBiRgb:
             return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 ||
                    bitCount == 32;
-        case kBiRle8: return bitCount == 8 && height > 0;
-        case kBiRle4: return bitCount == 4 && height > 0;
-        case kBiBitfields: return bitCount == 16 || bitCount == 32;
-        default: return false;
+        case kBiRle8:
+            return bitCount == 8 && height > 0;
+        case kBiRle4:
+            return bitCount == 4 && height > 0;
+        case kBiBitfields:
+            return bitCount == 16 || bitCount == 32;
+        default:
+            return false;
     }
 }
 
@@ -73,12 +81,16 @@ DibParseResult Fail(DibFailure failure) {
 
 std::string DibFailureMessage(DibFailure failure, const char* path) {
     switch (failure) {
-        case DibFailure::None: return {};
+        case DibFailure::None:
+            return {};
         case DibFailure::OpenFailed:
             return std::string("Failed to open DIB file ") + (path ? path : "") + ".\n";
-        case DibFailure::UnknownFormat: return "Unknown DIB file format.";
-        case DibFailure::OutOfMemory: return "Out of memory.";
-        case DibFailure::ConversionError: return "Image file conversion error.";
+        case DibFailure::UnknownFormat:
+            return "Unknown DIB file format.";
+        case DibFailure::OutOfMemory:
+            return "Out of memory.";
+        case DibFailure::ConversionError:
+            return "Image file conversion error.";
     }
     return {};
 }

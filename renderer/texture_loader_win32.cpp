@@ -120,8 +120,8 @@ BITMAPINFOHEADER ToBitmapInfoHeader(const DibHeader& h) {
 
 // Every step of the reader; the holders release what was acquired on whichever path returns.
 RgbImagePtr DecodeDibFile(const char* path, DibFailure& failure) {
-    FileHandle file(
-        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
         failure = DibFailure::OpenFailed;
         return nullptr;
@@ -179,9 +179,9 @@ RgbImagePtr DecodeDibFile(const char* path, DibFailure& failure) {
     }
     GdiFlush();
 
-    RgbImagePtr image = RepackSection24(
-        std::span<const uint8_t>(static_cast<const uint8_t*>(sectionBits), target.sizeImage), target.width,
-        target.height);
+    RgbImagePtr image =
+        RepackSection24(std::span<const uint8_t>(static_cast<const uint8_t*>(sectionBits), target.sizeImage),
+                        target.width, target.height);
     if (!image) failure = DibFailure::OutOfMemory;
     return image;
 }
@@ -195,8 +195,8 @@ bool CanOpenForReading(const char* path) {
 
 std::string WideToAnsi(const std::wstring& text, bool& lossy) {
     BOOL usedDefault = FALSE;
-    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, nullptr, 0, nullptr,
-                                           &usedDefault);
+    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, nullptr, 0,
+                                           nullptr, &usedDefault);
     if (length <= 0) {
         lossy = true;
         return {};
@@ -228,7 +228,9 @@ std::string TempTexturePath() {
 
 }  // namespace
 
-void ShowDibMessageBox(const char* text) { MessageBoxA(GetFocus(), text, "Error", MB_OK); }
+void ShowDibMessageBox(const char* text) {
+    MessageBoxA(GetFocus(), text, "Error", MB_OK);
+}
 
 DibMessageReporter SetDibMessageReporter(DibMessageReporter reporter) {
     const DibMessageReporter previous = dibMessageReporter;

@@ -16,7 +16,9 @@ namespace {
 
 std::vector<std::string> messages;
 
-void CaptureMessage(const char* text) { messages.emplace_back(text); }
+void CaptureMessage(const char* text) {
+    messages.emplace_back(text);
+}
 
 void WriteFileBytes(const std::string& path, const Bytes& bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -108,6 +110,10 @@ TEST_F(DibLoader, SystemAndOwnConversionAgreeOnEveryUncompressedKind) {
     InfoFile packed = Palettised(7, 2, 4);
     packed.fileHeader = false;
     files.emplace_back("packed 4", Build(packed));
+    InfoFile shortTable = Palettised(5, 2, 4);
+    shortTable.clrUsed = 3;  // indices 3 and up lie past the table
+    shortTable.table = PaletteTable(3);
+    files.emplace_back("short table", Build(shortTable));
     files.emplace_back("core 24", BuildCore(3, 2, 24, {}, Rows24(3, 2)));
     files.emplace_back("core 1", BuildCore(9, 2, 1, PaletteTable(2, 3), IndexRows(9, 2, 1, 2)));
 
@@ -165,7 +171,8 @@ TEST_F(DibLoader, RingAssetDecodesToTheFilesRows) {
     ASSERT_EQ(image->width, 128);
     ASSERT_EQ(image->height, 128);
     Bytes expected;
-    for (size_t i = 54; i < file.size(); i += 3) expected.insert(expected.end(), {file[i + 2], file[i + 1], file[i]});
+    for (size_t i = 54; i < file.size(); i += 3)
+        expected.insert(expected.end(), {file[i + 2], file[i + 1], file[i]});
     EXPECT_EQ(Pixels(*image), expected);
 }
 

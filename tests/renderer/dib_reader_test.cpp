@@ -1,9 +1,10 @@
+#include "renderer/dib_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <string>
 
-#include "renderer/dib_reader.h"
 #include "tests/renderer/dib_test_files.h"
 
 using namespace dibtest;

@@ -75,8 +75,8 @@ inline Bytes Build(const InfoFile& f) {
 }
 
 // A file with the 12-byte core header; `table` holds 3-byte entries.
-inline Bytes BuildCore(uint16_t width, uint16_t height, uint16_t bitCount, const Bytes& table, const Bytes& bits,
-                       bool fileHeader = true) {
+inline Bytes BuildCore(uint16_t width, uint16_t height, uint16_t bitCount, const Bytes& table,
+                       const Bytes& bits, bool fileHeader = true) {
     Bytes b;
     const uint32_t offset = (fileHeader ? 14 : 0) + 12 + static_cast<uint32_t>(table.size());
     if (fileHeader) {
@@ -123,7 +123,8 @@ inline InfoFile Picture24(int width, int height) {
 
 // The colour of palette entry i in the palettised pictures.
 inline Rgb PaletteColor(int i) {
-    return {static_cast<uint8_t>(i * 37 + 5), static_cast<uint8_t>(255 - i * 11), static_cast<uint8_t>(i * 3)};
+    return {static_cast<uint8_t>(i * 37 + 5), static_cast<uint8_t>(255 - i * 11),
+            static_cast<uint8_t>(i * 3)};
 }
 
 inline Bytes PaletteTable(int count, int entrySize = 4) {
@@ -139,7 +140,9 @@ inline Bytes PaletteTable(int count, int entrySize = 4) {
 }
 
 // Palette index of pixel (x, y) in a picture with `colors` entries.
-inline int IndexAt(int x, int y, int colors) { return (x * 3 + y * 5) % colors; }
+inline int IndexAt(int x, int y, int colors) {
+    return (x * 3 + y * 5) % colors;
+}
 
 // Rows of palette indices, packed at 1, 4 or 8 bits, bottom row first, each padded to 4 bytes.
 inline Bytes IndexRows(int width, int height, int bitCount, int colors) {
