@@ -1,0 +1,177 @@
+"""Background music of the real saver, heard through a private sound server: a WAV file loops while the saver
+runs, an MP3 file restarts after its end, and both fall silent when the saver ends."""
+
+import os
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from dialog_e2e import install_saver, settings_file  # noqa: E402
+from harness import TestFailure, main  # noqa: E402
+
+RENDERER_TITLE = "Orvalis_VC"
+RATE = 44100
+FRAME_BYTES = 4  # 16-bit stereo
+SILENCE = 0.01
+SOUND = 0.1
+
+
+class Recorder:
+    """Records the null sink's monitor; every sample's wall-clock time is known from the end of the recording."""
+
+    def __init__(self, s):
+        self.s = s
+        self.path = s.output_path("recording.raw")
+        self.file = open(self.path, "wb")
+        self.proc = subprocess.Popen(
+            ["parec", "--latency-msec=20", "--device=nullsink.monitor", "--rate=%d" % RATE, "--channels=2",
+             "--format=s16le", "--raw"], env=self.s.env, stdin=subprocess.DEVNULL, stdout=self.file,
+            stderr=subprocess.DEVNULL)
+        self.samples = None
+        self.end = None
+        # The first data arrives about half a second after the recorder starts.
+        s.wait_for(lambda: os.path.getsize(self.path) > RATE * FRAME_BYTES // 10, 10, "the recorder's first data")
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait(5)
+        self.end = time.monotonic()
+        self.file.close()
+        with open(self.path, "rb") as f:
+            data = f.read()
+        usable = len(data) - len(data) % FRAME_BYTES
+        # Left channel as signed 16-bit numbers.
+        self.samples = memoryview(data[:usable]).cast("h")[0::2]
+
+    def rms(self, start, end):
+        """Root mean square level (1.0 = full scale) between two monotonic times."""
+        count = len(self.samples)
+        first = max(0, count - int((self.end - start) * RATE))
+        last = min(count, count - int((self.end - end) * RATE))
+        if last <= first:
+            raise TestFailure("no recording between %.2f and %.2f" % (start, end))
+        total = 0.0
+        for v in self.samples[first:last]:
+            total += v * v
+        return (total / (last - first)) ** 0.5 / 32768.0
+
+    def levels(self, start, end, step=0.1):
+        """(time, level) for each window of `step` seconds."""
+        out = []
+        t = start
+        while t + step <= end:
+            out.append((t, self.rms(t, t + step)))
+            t += step
+        return out
+
+
+class SoundServer:
+    def __init__(self, s):
+        self.s = s
+        self.state = s.output_path("pulse")
+        script = os.path.join(s.source_dir, "scripts", "pulse-start")
+        server = subprocess.run([script, self.state], capture_output=True, text=True, timeout=30)
+        if server.returncode != 0:
+            raise TestFailure("the sound server did not start: " + server.stderr.strip())
+        s.env["PULSE_SERVER"] = server.stdout.strip()
+        s.log("sound server at " + s.env["PULSE_SERVER"])
+
+    def stop(self):
+        subprocess.run([os.path.join(self.s.source_dir, "scripts", "pulse-stop"), self.state], timeout=30,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def make_tone(s, windows_path, seconds, frequency, mp3=False):
+    """A 0.5-amplitude sine tone at a path on drive C:."""
+    target = s.prefix_path(windows_path)
+    os.makedirs(os.path.dirname(target), exist_ok=True)
+    wav = target if not mp3 else s.output_path("tone.wav")
+    subprocess.run(["sox", "-n", "-r", str(RATE), "-c", "2", "-b", "16", wav, "synth", str(seconds), "sine",
+                    str(frequency), "vol", "0.5"], check=True, timeout=60)
+    if mp3:
+        subprocess.run(["lame", "--quiet", wav, target], check=True, timeout=60)
+    return target
+
+
+def run_saver_with(s, music_path, hold_seconds):
+    """Runs /s with the given music file until `hold_seconds` after the renderer shows; returns the times
+    (renderer shown, Escape pressed, host ended)."""
+    folder, _ = install_saver(s, settings_file(b"2", b"0", music_path.encode("ascii")))
+    s.install_texture()
+    host = s.start(os.path.join(folder, "Orvalis.scr"), "/s", name="host")
+    window = s.find_window(RENDERER_TITLE, seconds=60, program=host)
+    shown = time.monotonic()
+    time.sleep(hold_seconds)
+    s.check(host.alive(), "the saver keeps running with its music")
+    pressed = time.monotonic()
+    s.hold_key(window, "Escape")
+    code = host.wait(20)
+    ended = time.monotonic()
+    s.check(code == 0, "the saver ends normally (%s)" % code)
+    return shown, pressed, ended
+
+
+def test_wav_loops_while_the_saver_runs(s):
+    server = SoundServer(s)
+    try:
+        make_tone(s, "C:\\Music\\tone.wav", 1.5, 440)
+        recorder = Recorder(s)
+        shown, pressed, ended = run_saver_with(s, "C:\\Music\\tone.wav", 4.0)
+        time.sleep(1.5)
+        recorder.stop()
+        playing = recorder.rms(shown + 1.0, pressed - 0.2)
+        after = recorder.rms(ended + 1.0, ended + 1.4)
+        s.log("measured WAV level while running %.3f, after the end %.4f" % (playing, after))
+        s.check(playing > SOUND, "the tone sounds while the saver runs (RMS %.3f)" % playing)
+        # The file lasts 1.5 s: sound 3 s after the start means it looped.
+        s.check(recorder.rms(shown + 3.0, shown + 3.4) > SOUND, "the WAV file loops past its end")
+        s.check(after < SILENCE, "silence within a second of the saver's end (RMS %.4f)" % after)
+    finally:
+        server.stop()
+
+
+def test_mp3_restarts_after_its_end(s):
+    server = SoundServer(s)
+    try:
+        make_tone(s, "C:\\My Music\\Short Tone.Mp3", 1.5, 660, mp3=True)
+        recorder = Recorder(s)
+        shown, pressed, ended = run_saver_with(s, "C:\\My Music\\Short Tone.Mp3", 7.0)
+        time.sleep(1.5)
+        recorder.stop()
+        levels = recorder.levels(shown, pressed - 0.1)
+        sounding = [level > SOUND for _, level in levels]
+        s.log("MP3 levels every 0.1 s: " + " ".join("%.2f" % level for _, level in levels))
+        s.check(any(sounding), "the MP3 file sounds while the saver runs")
+        first_on = sounding.index(True)
+        # The first gap after the first pass, and the sound after it.
+        gap_start = next((i for i in range(first_on, len(sounding)) if not sounding[i]), None)
+        s.check(gap_start is not None, "the first pass ends")
+        back = next((i for i in range(gap_start, len(sounding)) if sounding[i]), None)
+        s.check(back is not None, "the MP3 file plays again after its end")
+        gap = (back - gap_start) * 0.1
+        s.log("measured MP3 restart gap %.1f s" % gap)
+        s.check(gap <= 2.0, "sound again within about two seconds of the end (%.1f s)" % gap)
+        after = recorder.rms(ended + 1.0, ended + 1.4)
+        s.log("measured MP3 level after the end %.4f" % after)
+        s.check(after < SILENCE, "silence within a second of the saver's end (RMS %.4f)" % after)
+    finally:
+        server.stop()
+
+
+def test_wav_without_a_sound_device_runs_silently(s):
+    # No sound server at all: the platform reports no wave device and nothing is played.
+    s.env.pop("PULSE_SERVER", None)
+    s.env["PULSE_SERVER"] = "unix:" + s.output_path("no-such-server")
+    make_tone(s, "C:\\Music\\tone.wav", 1.0, 440)
+    run_saver_with(s, "C:\\Music\\tone.wav", 2.0)
+    s.check(s.wait_window_gone(RENDERER_TITLE, 10), "no renderer window is left")
+
+
+if __name__ == "__main__":
+    main(globals())
