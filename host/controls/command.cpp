@@ -120,8 +120,10 @@ void Command::OnMouseUp(int button) {
         leftButtonDown_ = false;
         // A release in HighLight (the press did not bring the focus) shows Normal but keeps the state
         // until the pointer leaves.
-        if (state_ == ButtonState::HighLight) PaintFace(FaceImage::Normal);
-        else if (state_ == ButtonState::HighLightSelect) PaintFace(FaceImage::HighLightSelect);
+        if (state_ == ButtonState::HighLight)
+            PaintFace(FaceImage::Normal);
+        else if (state_ == ButtonState::HighLightSelect)
+            PaintFace(FaceImage::HighLightSelect);
     }
     // Leaving with the button held moved the state to Selected: that cancels the click.
     if (state_ != ButtonState::Selected) RaiseClick();
@@ -163,7 +165,9 @@ void Command::OnHoverTick(HoverTarget underPointer) {
     if (underPointer != HoverTarget::Control) PointerLeft();
 }
 
-void Command::OnResize() { ApplyEnabledLook(); }
+void Command::OnResize() {
+    ApplyEnabledLook();
+}
 
 void Command::ApplyEnabledLook() {
     if (enabled_) {
@@ -186,10 +190,17 @@ void Command::ShowNormalLook() {
 
 void Command::PaintFace(FaceImage face) {
     switch (state_) {
-    case ButtonState::Normal: reverseGradient_ = false; break;
-    case ButtonState::HighLight: reverseGradient_ = true; break;
-    case ButtonState::Selected: reverseGradient_ = false; break;
-    default: break;  // HighLightSelect and None keep the orientation of the previous paint
+        case ButtonState::Normal:
+            reverseGradient_ = false;
+            break;
+        case ButtonState::HighLight:
+            reverseGradient_ = true;
+            break;
+        case ButtonState::Selected:
+            reverseGradient_ = false;
+            break;
+        default:
+            break;  // HighLightSelect and None keep the orientation of the previous paint
     }
     host_.ClearSurface();
     FillFaceGradient();
@@ -254,8 +265,10 @@ void Command::LoadProperties(const PropertyStore& bag) {
 
 void Command::SaveProperties(PropertyStore& bag) {
     auto put = [&bag](std::string_view key, PropertyValue value, bool isDefault) {
-        if (isDefault) bag.Erase(key);
-        else bag.Write(key, std::move(value));
+        if (isDefault)
+            bag.Erase(key);
+        else
+            bag.Write(key, std::move(value));
     };
     put("Enabled", enabled_, enabled_ == true);
     put("Caption", label_.text, label_.text == kCreatedCaption);

@@ -189,7 +189,7 @@ public:
         POINT p;
         if (!GetCursorPos(&p)) return;
         HWND under = WindowFromPoint(p);
-        HoverTarget target = under == hwnd_                ? HoverTarget::Control
+        HoverTarget target = under == hwnd_              ? HoverTarget::Control
                              : under == GetParent(hwnd_) ? HoverTarget::Parent
                                                          : HoverTarget::Other;
         model_.OnHoverTick(target);
@@ -277,11 +277,14 @@ CommandWindow* FromWindow(HWND hwnd) {
 
 int ButtonOf(UINT message) {
     switch (message) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP: return kLeftButton;
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP: return kRightButton;
-    default: return kMiddleButton;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+            return kLeftButton;
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+            return kRightButton;
+        default:
+            return kMiddleButton;
     }
 }
 
@@ -310,42 +313,56 @@ LRESULT CALLBACK CommandProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     CommandWindow* w = FromWindow(hwnd);
     if (!w) return DefWindowProcW(hwnd, message, wParam, lParam);
     switch (message) {
-    case WM_CREATE: {
-        const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        w->Resize(cs->cx, cs->cy);
-        return 0;
-    }
-    case WM_SIZE:
-        w->Resize(LOWORD(lParam), HIWORD(lParam));
-        w->Model().OnResize();
-        return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        w->Compose(dc);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT: w->Compose(reinterpret_cast<HDC>(wParam)); return 0;
-    case WM_MOUSEMOVE: w->Model().OnMouseMove(); return 0;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN: return OnButtonDown(hwnd, *w, message);
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP: return OnButtonUp(hwnd, *w, message, wParam);
-    case WM_SETFOCUS: w->Model().OnGotFocus(); return 0;
-    case WM_KILLFOCUS: w->Model().OnLostFocus(); return 0;
-    case WM_TIMER:
-        if (wParam == kTmrMouse) w->OnTimer();
-        return 0;
-    case WM_DESTROY: KillTimer(hwnd, kTmrMouse); return 0;
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        delete w;
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    default: return DefWindowProcW(hwnd, message, wParam, lParam);
+        case WM_CREATE: {
+            const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+            w->Resize(cs->cx, cs->cy);
+            return 0;
+        }
+        case WM_SIZE:
+            w->Resize(LOWORD(lParam), HIWORD(lParam));
+            w->Model().OnResize();
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            w->Compose(dc);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_PRINTCLIENT:
+            w->Compose(reinterpret_cast<HDC>(wParam));
+            return 0;
+        case WM_MOUSEMOVE:
+            w->Model().OnMouseMove();
+            return 0;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            return OnButtonDown(hwnd, *w, message);
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+            return OnButtonUp(hwnd, *w, message, wParam);
+        case WM_SETFOCUS:
+            w->Model().OnGotFocus();
+            return 0;
+        case WM_KILLFOCUS:
+            w->Model().OnLostFocus();
+            return 0;
+        case WM_TIMER:
+            if (wParam == kTmrMouse) w->OnTimer();
+            return 0;
+        case WM_DESTROY:
+            KillTimer(hwnd, kTmrMouse);
+            return 0;
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            delete w;
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+        default:
+            return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
 
@@ -370,7 +387,8 @@ HWND CreateCommand(HWND parent, int id, int x, int y, int width, int height, HIN
 
 Command* CommandFromWindow(HWND window) {
     wchar_t name[64];
-    if (!window || !GetClassNameW(window, name, 64) || std::wcscmp(name, kCommandClassName) != 0) return nullptr;
+    if (!window || !GetClassNameW(window, name, 64) || std::wcscmp(name, kCommandClassName) != 0)
+        return nullptr;
     CommandWindow* w = FromWindow(window);
     return w ? &w->Model() : nullptr;
 }

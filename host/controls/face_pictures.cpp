@@ -21,7 +21,9 @@ uint32_t Lerp(uint32_t a, uint32_t b, double t) {
     return out;
 }
 
-uint32_t Mix(uint32_t a, uint32_t b) { return Lerp(a, b, 0.5); }
+uint32_t Mix(uint32_t a, uint32_t b) {
+    return Lerp(a, b, 0.5);
+}
 
 // A band colour that runs from `top` at the first row inside the frame to `bottom` at the last.
 struct Fade {
@@ -29,7 +31,9 @@ struct Fade {
     uint32_t bottom;
 };
 
-Fade Flat(uint32_t c) { return {c, c}; }
+Fade Flat(uint32_t c) {
+    return {c, c};
+}
 
 enum Side { kTop, kBottom, kLeft, kRight };
 
@@ -46,45 +50,45 @@ struct FaceStyle {
 FaceStyle StyleOf(FaceImage face) {
     FaceStyle s;
     switch (face) {
-    case FaceImage::Normal:
-        s.band[kTop][0] = s.band[kTop][1] = Flat(0xF3F3EE);
-        s.band[kLeft][0] = s.band[kLeft][1] = {0xFDFDFC, 0xECEBE6};
-        s.band[kRight][0] = {0xF6F4F2, 0xE0DDD4};
-        s.band[kRight][1] = {0xFBFBFA, 0xE4E2DA};
-        s.band[kBottom][0] = Flat(0xD6D0C5);
-        s.band[kBottom][1] = Flat(0xE2DFD6);
-        break;
-    case FaceImage::HighLight:
-    case FaceImage::HighLightSelect:
-        s.band[kTop][0] = Flat(0xFFF0CF);
-        s.band[kTop][1] = Flat(0xFDD889);
-        s.band[kLeft][0] = s.band[kRight][0] = {0xFEDF9A, 0xF9B435};
-        s.band[kLeft][1] = s.band[kRight][1] = {0xFCD279, 0xF8B535};
-        s.band[kBottom][0] = Flat(0xE59700);
-        s.band[kBottom][1] = Flat(0xF8B330);
-        break;
-    case FaceImage::Selected:
-        s.band[kTop][0] = s.band[kTop][1] = Flat(0xCEE7FF);
-        s.band[kLeft][0] = s.band[kLeft][1] = {0xB7D0F4, 0x8BADE4};
-        s.band[kRight][0] = s.band[kRight][1] = {0xB1CCF2, 0x8BAFE5};
-        s.band[kBottom][0] = s.band[kBottom][1] = Flat(0x6982EE);
-        break;
-    case FaceImage::Pressed:
-        s.frameRing = 2;
-        s.bandWidth = 1;
-        s.band[kTop][0] = Flat(0xD1CCC1);
-        s.band[kLeft][0] = Flat(0xD8D5CC);
-        s.band[kRight][0] = Flat(0xE4E3DC);
-        s.band[kBottom][0] = Flat(0xF2F1EE);
-        s.interior = 0xF5F4F0;
-        break;
-    case FaceImage::Disable:
-        for (uint32_t& m : s.margin) m = kOutside;
-        s.frame = 0xC9C7BA;
-        for (auto& side : s.band) side[0] = side[1] = Flat(0xF5F4EA);
-        s.interior = 0xF5F4EA;
-        s.greyCorners = true;
-        break;
+        case FaceImage::Normal:
+            s.band[kTop][0] = s.band[kTop][1] = Flat(0xF3F3EE);
+            s.band[kLeft][0] = s.band[kLeft][1] = {0xFDFDFC, 0xECEBE6};
+            s.band[kRight][0] = {0xF6F4F2, 0xE0DDD4};
+            s.band[kRight][1] = {0xFBFBFA, 0xE4E2DA};
+            s.band[kBottom][0] = Flat(0xD6D0C5);
+            s.band[kBottom][1] = Flat(0xE2DFD6);
+            break;
+        case FaceImage::HighLight:
+        case FaceImage::HighLightSelect:
+            s.band[kTop][0] = Flat(0xFFF0CF);
+            s.band[kTop][1] = Flat(0xFDD889);
+            s.band[kLeft][0] = s.band[kRight][0] = {0xFEDF9A, 0xF9B435};
+            s.band[kLeft][1] = s.band[kRight][1] = {0xFCD279, 0xF8B535};
+            s.band[kBottom][0] = Flat(0xE59700);
+            s.band[kBottom][1] = Flat(0xF8B330);
+            break;
+        case FaceImage::Selected:
+            s.band[kTop][0] = s.band[kTop][1] = Flat(0xCEE7FF);
+            s.band[kLeft][0] = s.band[kLeft][1] = {0xB7D0F4, 0x8BADE4};
+            s.band[kRight][0] = s.band[kRight][1] = {0xB1CCF2, 0x8BAFE5};
+            s.band[kBottom][0] = s.band[kBottom][1] = Flat(0x6982EE);
+            break;
+        case FaceImage::Pressed:
+            s.frameRing = 2;
+            s.bandWidth = 1;
+            s.band[kTop][0] = Flat(0xD1CCC1);
+            s.band[kLeft][0] = Flat(0xD8D5CC);
+            s.band[kRight][0] = Flat(0xE4E3DC);
+            s.band[kBottom][0] = Flat(0xF2F1EE);
+            s.interior = 0xF5F4F0;
+            break;
+        case FaceImage::Disable:
+            for (uint32_t& m : s.margin) m = kOutside;
+            s.frame = 0xC9C7BA;
+            for (auto& side : s.band) side[0] = side[1] = Flat(0xF5F4EA);
+            s.interior = 0xF5F4EA;
+            s.greyCorners = true;
+            break;
     }
     return s;
 }
@@ -175,12 +179,18 @@ void DrawCorner(const FaceStyle& s, FacePicture& p, Side horizontal, Side vertic
 
 const char* FaceImageName(FaceImage face) {
     switch (face) {
-    case FaceImage::Normal: return "Normal";
-    case FaceImage::HighLight: return "HighLight";
-    case FaceImage::Selected: return "Selected";
-    case FaceImage::HighLightSelect: return "HighLightSelect";
-    case FaceImage::Pressed: return "Pressed";
-    case FaceImage::Disable: return "Disable";
+        case FaceImage::Normal:
+            return "Normal";
+        case FaceImage::HighLight:
+            return "HighLight";
+        case FaceImage::Selected:
+            return "Selected";
+        case FaceImage::HighLightSelect:
+            return "HighLightSelect";
+        case FaceImage::Pressed:
+            return "Pressed";
+        case FaceImage::Disable:
+            return "Disable";
     }
     return "?";
 }

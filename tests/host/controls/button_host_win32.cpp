@@ -55,12 +55,18 @@ std::string FaceShown(HWND hwnd) {
     int w = 0, h = 0;
     if (!ReadCommandSurface(hwnd, pixels, w, h) || w < 30 || h < 8) return "?";
     switch (pixels[2 * w + 20]) {
-    case 0xF3F3EE: return "Normal";
-    case 0xFFF0CF: return "HighLight";
-    case 0xCEE7FF: return "Selected";
-    case 0x003C74: return "Pressed";
-    case 0xF5F4EA: return "Disable";
-    default: return "?";
+        case 0xF3F3EE:
+            return "Normal";
+        case 0xFFF0CF:
+            return "HighLight";
+        case 0xCEE7FF:
+            return "Selected";
+        case 0x003C74:
+            return "Pressed";
+        case 0xF5F4EA:
+            return "Disable";
+        default:
+            return "?";
     }
 }
 
@@ -78,27 +84,34 @@ void PollFaces() {
 
 LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED) {
-            for (const Button& b : buttons) {
-                if (b.id == LOWORD(wParam)) {
-                    char line[128];
-                    std::snprintf(line, sizeof line, "click %s %.1f", b.name, Now());
-                    Log(line);
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED) {
+                for (const Button& b : buttons) {
+                    if (b.id == LOWORD(wParam)) {
+                        char line[128];
+                        std::snprintf(line, sizeof line, "click %s %.1f", b.name, Now());
+                        Log(line);
+                    }
                 }
             }
+            return 0;
+        case WM_MOUSEMOVE: {
+            char line[64];
+            std::snprintf(line, sizeof line, "parent-move %.1f", Now());
+            Log(line);
+            return 0;
         }
-        return 0;
-    case WM_MOUSEMOVE: {
-        char line[64];
-        std::snprintf(line, sizeof line, "parent-move %.1f", Now());
-        Log(line);
-        return 0;
-    }
-    case WM_TIMER: PollFaces(); return 0;
-    case WM_CLOSE: DestroyWindow(hwnd); return 0;
-    case WM_DESTROY: PostQuitMessage(0); return 0;
-    default: return DefWindowProcW(hwnd, message, wParam, lParam);
+        case WM_TIMER:
+            PollFaces();
+            return 0;
+        case WM_CLOSE:
+            DestroyWindow(hwnd);
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
 

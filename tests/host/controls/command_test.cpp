@@ -245,7 +245,8 @@ TEST_F(CommandTest, PropertyReadsRepaintNormalWithoutTouchingState) {
     button.Font(font);
     font->underline = true;  // the label keeps the object itself
     EXPECT_TRUE(button.Font()->underline);
-    EXPECT_EQ(host.notified, (std::vector<std::string>{"Visible", "Visible", "Caption", "FontColour", "Font"}));
+    EXPECT_EQ(host.notified,
+              (std::vector<std::string>{"Visible", "Visible", "Caption", "FontColour", "Font"}));
 }
 
 TEST_F(CommandTest, PaintFaceLaysOutPiecesGradientAndCaption) {

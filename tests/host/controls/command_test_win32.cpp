@@ -1,8 +1,7 @@
 // The button window under Wine: faces painted into the retained surface, messages reaching the behaviour,
 // the hover timer with the real pointer, and the caption drawn over the face.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -23,22 +22,23 @@ ParentState parent;
 
 LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED) {
-            ++parent.clicks;
-            parent.lastId = LOWORD(wParam);
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED) {
+                ++parent.clicks;
+                parent.lastId = LOWORD(wParam);
+            }
+            return 0;
+        case WM_ERASEBKGND:
+        case WM_PRINTCLIENT: {
+            RECT r;
+            GetClientRect(hwnd, &r);
+            HBRUSH brush = CreateSolidBrush(kParentBackground);
+            FillRect(reinterpret_cast<HDC>(wParam), &r, brush);
+            DeleteObject(brush);
+            return 1;
         }
-        return 0;
-    case WM_ERASEBKGND:
-    case WM_PRINTCLIENT: {
-        RECT r;
-        GetClientRect(hwnd, &r);
-        HBRUSH brush = CreateSolidBrush(kParentBackground);
-        FillRect(reinterpret_cast<HDC>(wParam), &r, brush);
-        DeleteObject(brush);
-        return 1;
-    }
-    default: return DefWindowProcW(hwnd, message, wParam, lParam);
+        default:
+            return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
 
@@ -70,11 +70,14 @@ int PumpUntil(Condition done, DWORD ms) {
     return -1;
 }
 
-uint32_t Rgb(COLORREF c) { return uint32_t{GetRValue(c)} << 16 | uint32_t{GetGValue(c)} << 8 | GetBValue(c); }
+uint32_t Rgb(COLORREF c) {
+    return uint32_t{GetRValue(c)} << 16 | uint32_t{GetGValue(c)} << 8 | GetBValue(c);
+}
 
 bool Near(uint32_t a, uint32_t b, int tolerance) {
     for (int shift = 0; shift <= 16; shift += 8) {
-        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance)
+        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) >
+            tolerance)
             return false;
     }
     return true;
@@ -284,7 +287,9 @@ TEST_F(CommandWindowTest, CaptionDrawnOverFaceAndGreyWhenDisabled) {
     auto count = [](const Surface& s, auto predicate) {
         return std::count_if(s.pixels.begin(), s.pixels.end(), predicate);
     };
-    auto dark = [](uint32_t p) { return ((p >> 16) & 0xFF) < 0x50 && ((p >> 8) & 0xFF) < 0x50 && (p & 0xFF) < 0x50; };
+    auto dark = [](uint32_t p) {
+        return ((p >> 16) & 0xFF) < 0x50 && ((p >> 8) & 0xFF) < 0x50 && (p & 0xFF) < 0x50;
+    };
     Surface s = Print(wide);
     const Surface face = Read(wide);
     // Text pixels lie in the caption band only; the frame's blue is not dark in every channel.

@@ -16,21 +16,21 @@ std::vector<Rect> Destinations(int32_t widthPixels, int32_t heightPixels) {
 TEST(FaceGeometry, SourcePiecesAreTheOuterBandOfThePicture) {
     PixelPieces p = FacePiecesPixels(1155, 375);
     ASSERT_EQ(p.count, 8);
-    const std::vector<Rect> expected = {{0, 0, 4, 4},   {4, 0, 56, 4},   {60, 0, 4, 4},  {60, 4, 4, 17},
+    const std::vector<Rect> expected = {{0, 0, 4, 4},   {4, 0, 56, 4},  {60, 0, 4, 4}, {60, 4, 4, 17},
                                         {60, 21, 4, 4}, {4, 21, 56, 4}, {0, 21, 4, 4}, {0, 4, 4, 17}};
     for (int i = 0; i < 8; ++i) EXPECT_EQ(p.pieces[i].source, expected[i]) << "piece " << i;
 }
 
 TEST(FaceGeometry, SetAndCancelButtonSize) {
     // 77 x 25: bands stretched from 56 to 69, sides copied 17 to 17, a 69 x 17 middle keeps the gradient.
-    const std::vector<Rect> expected = {{0, 0, 4, 4},   {4, 0, 69, 4},   {73, 0, 4, 4}, {73, 4, 4, 17},
+    const std::vector<Rect> expected = {{0, 0, 4, 4},   {4, 0, 69, 4},  {73, 0, 4, 4}, {73, 4, 4, 17},
                                         {73, 21, 4, 4}, {4, 21, 69, 4}, {0, 21, 4, 4}, {0, 4, 4, 17}};
     EXPECT_EQ(Destinations(77, 25), expected);
     EXPECT_EQ(CaptionTopTwips(375), 80);
 }
 
 TEST(FaceGeometry, FileButtonSize) {
-    const std::vector<Rect> expected = {{0, 0, 4, 4},   {4, 0, 33, 4},   {37, 0, 4, 4}, {37, 4, 4, 13},
+    const std::vector<Rect> expected = {{0, 0, 4, 4},   {4, 0, 33, 4},  {37, 0, 4, 4}, {37, 4, 4, 13},
                                         {37, 17, 4, 4}, {4, 17, 33, 4}, {0, 17, 4, 4}, {0, 4, 4, 13}};
     EXPECT_EQ(Destinations(41, 21), expected);
     EXPECT_EQ(CaptionTopTwips(315), 50);
@@ -67,7 +67,9 @@ TEST(FaceGradient, ColourTextsAndOrientation) {
 
 // --- face pictures ----------------------------------------------------------------------------------
 
-FacePicture Face(FaceImage f) { return BuildFacePicture(f); }
+FacePicture Face(FaceImage f) {
+    return BuildFacePicture(f);
+}
 
 TEST(FacePictures, NormalTopLeftCornerAsDrawn) {
     const uint32_t corner[4][4] = {
@@ -159,7 +161,8 @@ TEST(FacePictures, CornersAreRoundedAndMirrored) {
         const int in = f == static_cast<int>(FaceImage::Pressed) ? 1 : 0;
         // The frame's own corner pixel is cut away on every corner.
         const uint32_t frame = p.At(30, 1 + in);
-        for (auto [x, y] : {std::pair{1 + in, 1 + in}, {62 - in, 1 + in}, {1 + in, 23 - in}, {62 - in, 23 - in}})
+        for (auto [x, y] :
+             {std::pair{1 + in, 1 + in}, {62 - in, 1 + in}, {1 + in, 23 - in}, {62 - in, 23 - in}})
             EXPECT_NE(p.At(x, y), frame) << x << "," << y;
         // Mirrored blend: the pixel next to the cut corner is the same mix on the left and right.
         EXPECT_EQ(p.At(2 + in, 1 + in) == frame, p.At(61 - in, 1 + in) == frame);
