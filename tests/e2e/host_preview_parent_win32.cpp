@@ -36,9 +36,9 @@ int main(int argc, char** argv) {
     windowClass.lpszClassName = L"PreviewAreaClass";
     RegisterClassExW(&windowClass);
     // WS_CLIPCHILDREN: the area never paints over the embedded preview.
-    HWND area = CreateWindowExW(0, L"PreviewAreaClass", L"PreviewArea", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
-                                std::atoi(argv[3]), std::atoi(argv[4]), width, height, nullptr, nullptr,
-                                instance, nullptr);
+    HWND area = CreateWindowExW(0, L"PreviewAreaClass", L"PreviewArea",
+                                WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, std::atoi(argv[3]),
+                                std::atoi(argv[4]), width, height, nullptr, nullptr, instance, nullptr);
     if (!area) return 1;
     std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(area) & 0xFFFFFFFFu));
     std::fflush(stdout);

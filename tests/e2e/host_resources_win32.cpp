@@ -18,7 +18,8 @@ BOOL CALLBACK CountName(HMODULE, LPCWSTR, LPWSTR, LONG_PTR count) {
 std::string Narrow(const wchar_t* text, UINT length) {
     int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
     std::string out(size > 0 ? size : 0, '\0');
-    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), size, nullptr, nullptr);
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), size, nullptr, nullptr);
     while (!out.empty() && out.back() == '\0') out.pop_back();
     return out;
 }
@@ -45,17 +46,19 @@ int wmain(int argc, wchar_t** argv) {
                         Narrow(static_cast<const wchar_t*>(value), length).c_str());
         }
     }
-    HMODULE module = LoadLibraryExW(argv[1], nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    HMODULE module =
+        LoadLibraryExW(argv[1], nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     if (!module) return 1;
     int icons = 0;
-    EnumResourceNamesW(module, RT_GROUP_ICON, CountName, reinterpret_cast<LONG_PTR>(&icons));
+    EnumResourceNamesW(module, MAKEINTRESOURCEW(14), CountName, reinterpret_cast<LONG_PTR>(&icons));
     std::printf("icons=%d\n", icons);
     int manifests = 0;
-    EnumResourceNamesW(module, RT_MANIFEST, CountName, reinterpret_cast<LONG_PTR>(&manifests));
+    EnumResourceNamesW(module, MAKEINTRESOURCEW(24), CountName, reinterpret_cast<LONG_PTR>(&manifests));
     std::printf("manifests=%d\n", manifests);
-    if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(101), RT_BITMAP)) {
+    if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(101), MAKEINTRESOURCEW(2))) {
         const auto* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, found)));
-        if (header) std::printf("bitmap101=%ldx%ldx%u\n", header->biWidth, header->biHeight, header->biBitCount);
+        if (header)
+            std::printf("bitmap101=%ldx%ldx%u\n", header->biWidth, header->biHeight, header->biBitCount);
     }
     FreeLibrary(module);
     return 0;

@@ -1,0 +1,339 @@
+"""The real Orvalis.scr under Wine, with the real Orvalis.dll beside it: the saver run from /s to its end, the
+single-instance guard, a missing renderer, a renderer that fails or is killed, and the preview in a window."""
+
+import os
+import re
+import shutil
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import hue_buckets, lit_share, main  # noqa: E402
+
+RENDERER_TITLE = "Orvalis_VC"
+SAVER_TITLE = "Veyra_Main"
+BOX_CAPTION = "Orvalis (ScreenSaver)"
+BOX_TEXT = "Orvalis.dll が同じﾌｫﾙﾀﾞに見つかりません！"
+PREVIEW_TITLE = "Preview Window"
+AREA_TITLE = "PreviewArea"
+WM_CLOSE = 0x0010
+# The host's and the renderer's own cursor calls, traced by Wine with the Windows process id in front.
+TRACE_ENV = {"WINEDEBUG": "+pid,+cursor"}
+SHOW_CURSOR = re.compile(r"^([0-9a-f]{4}):[0-9a-f]{4}:trace:cursor:NtUserShowCursor (\d), count=(-?\d+)")
+
+
+def scr(s):
+    return s.bin_path("Orvalis.scr")
+
+
+def ring_bytes(s):
+    with open(os.path.join(s.source_dir, "assets", "tessalume.bmp"), "rb") as f:
+        return f.read()
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def cursor_calls(program, windows_pid):
+    """(show flag, resulting count) of every ShowCursor the process with this Windows pid made."""
+    with open(program.stderr_path, encoding="utf-8", errors="replace") as f:
+        lines = f.read().splitlines()
+    calls = []
+    for line in lines:
+        m = SHOW_CURSOR.match(line)
+        if m and int(m.group(1), 16) == windows_pid:
+            calls.append((int(m.group(2)), int(m.group(3))))
+    return calls
+
+
+def unix_processes_of_prefix(s, needle):
+    """Unix pids of processes in this test's prefix whose command line holds `needle`."""
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            cmdline = read_bytes("/proc/%s/cmdline" % entry).replace(b"\0", b" ").decode("utf-8", "replace")
+            environ = read_bytes("/proc/%s/environ" % entry).split(b"\0")
+        except OSError:
+            continue
+        if needle in cmdline and ("WINEPREFIX=" + s.prefix).encode() in environ:
+            found.append(int(entry))
+    return found
+
+
+def process_start_time(pid):
+    """Wall-clock start of a Unix process, to about 10 ms (boot time from the uptime, not the whole-second btime)."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    start_ticks = int(fields[19])
+    with open("/proc/uptime") as f:
+        boot = time.time() - float(f.read().split()[0])
+    return boot + start_ticks / os.sysconf("SC_CLK_TCK")
+
+
+def renderer_unix_pid(s, seconds=20):
+    pids = s.wait_for(lambda: [p for p in unix_processes_of_prefix(s, "Orvalis.dll")
+                               if "Orvalis.scr" not in read_bytes("/proc/%d/cmdline" % p).decode("utf-8", "replace")],
+                      seconds, "the renderer's process")
+    return min(pids)
+
+
+def check_cloud(s, name):
+    """The screen shows coloured shapes on black; polled, since the cloud may still be gathering."""
+    def cloud():
+        shot = s.screenshot(name)
+        pixels = shot.region(0, 0, shot.width, shot.height)
+        lit, hues = lit_share(pixels), hue_buckets(pixels)
+        s.log("lit share %.3f, hues %s" % (lit, sorted(hues)))
+        return 0.05 < lit < 0.98 and len(hues) >= 4
+    s.wait_for(cloud, 15, "the cloud of coloured shapes on the screen", interval=1.0)
+    s.check(True, "the screen shows the cloud of coloured shapes on black")
+
+
+def record(s, name, value):
+    """Keeps a measured figure with the test output and in the log."""
+    s.log("measured %s = %.3f s" % (name, value))
+    with open(s.output_path("measurements.txt"), "a") as f:
+        f.write("%s %.3f\n" % (name, value))
+
+
+def start_saver(s, *args):
+    """Starts the host and waits for the renderer's window; returns (host, renderer window, start-up seconds)."""
+    t0 = time.monotonic()
+    host = s.start(scr(s), *args, env=TRACE_ENV, name="host")
+    window = s.find_window(RENDERER_TITLE, seconds=60, program=host)
+    return host, window, time.monotonic() - t0
+
+
+def test_saver_run_from_s_to_escape(s):
+    s.remove_textures()
+    # A stale picture from an earlier run must be replaced before the renderer reads it.
+    with open(s.prefix_path("C:\\Tessalume.bmp"), "wb") as f:
+        f.write(b"BM stale picture of an earlier version")
+    host, window, startup = start_saver(s, "/s")
+    record(s, "start-up (/s to the first Orvalis_VC window)", startup)
+
+    texture = s.prefix_path("C:\\Tessalume.bmp")
+    s.check(read_bytes(texture) == ring_bytes(s), "C:\\Tessalume.bmp holds the 49206-byte ring picture")
+    written = os.stat(texture).st_mtime
+    started = process_start_time(renderer_unix_pid(s))
+    s.log("texture written at %.3f, renderer started at %.3f" % (written, started))
+    s.check(written <= started + 0.03, "the texture file was written before the renderer started")
+
+    saver = s.win_info(SAVER_TITLE)
+    s.check(saver is not None and saver["visible"] == 0, "the hidden Veyra_Main window exists")
+    s.check(s.win_info(RENDERER_TITLE) is not None, "the Orvalis_VC window exists")
+    check_cloud(s, "cloud")
+    s.check(cursor_calls(host, saver["pid"]) == [(0, -1)], "the S switch hid the host's cursor (count -1)")
+
+    t0 = time.monotonic()
+    s.hold_key(window, "Escape")
+    s.check(s.wait_window_gone(RENDERER_TITLE, 20), "Escape ends the renderer")
+    renderer_gone = time.monotonic()
+    code = host.wait(10)
+    host_gone = time.monotonic()
+    s.check(code == 0, "the host ends with exit code 0 (%s)" % code)
+    record(s, "end (Escape to host exit)", host_gone - t0)
+    record(s, "end (renderer window gone to host exit)", host_gone - renderer_gone)
+    s.check(host_gone - renderer_gone < 2.0, "the host follows the renderer within two seconds")
+    s.check(cursor_calls(host, saver["pid"]) == [(0, -1), (1, 0)], "the end showed the cursor again (count 0)")
+    s.check(s.win_info(SAVER_TITLE) is None, "no Veyra_Main window is left")
+
+
+def test_empty_command_line_leaves_the_cursor_alone(s):
+    s.remove_textures()
+    host, window, _ = start_saver(s)
+    saver = s.wait_for(lambda: s.win_info(SAVER_TITLE), 20, "the Veyra_Main window")
+    check_cloud(s, "cloud")
+    s.hold_key(window, "Escape")
+    s.check(host.wait(20) == 0, "the host ends after the renderer")
+    s.check(cursor_calls(host, saver["pid"]) == [], "the host never touched the cursor")
+
+
+def test_second_instance_ends_at_once(s):
+    s.remove_textures()
+    first, window, _ = start_saver(s, "/s")
+    s.wait_for(lambda: s.win_info(SAVER_TITLE), 20, "the Veyra_Main window")
+    area = s.start(s.tool_path("host_preview_parent.exe"), "152", "112", "0", "0", name="area")
+    hwnd = s.wait_for(lambda: area.stdout().strip(), 30, "the preview area's handle")
+    for args in (("/s",), ("/p", hwnd), ("/c",)):
+        second = s.start(scr(s), *args, name="second" + args[0].replace("/", "-"))
+        s.check(second.wait(15) == 0, "a second Orvalis.scr %s ends at once" % " ".join(args))
+    s.check(len(s.x_windows(RENDERER_TITLE)) == 1, "still only the first renderer runs")
+    info = s.win_info(AREA_TITLE, children=True)
+    s.check(not any(c["text"] == PREVIEW_TITLE for c in info["children"]), "no preview was embedded")
+    s.check(first.alive(), "the first saver runs on")
+    # The area took the keyboard when it appeared: close it so Escape reaches the renderer.
+    s.post(AREA_TITLE, WM_CLOSE)
+    s.check(area.wait(15) == 0, "the preview area is closed")
+    s.hold_key(window, "Escape")
+    s.check(first.wait(20) == 0, "the first saver ends after its renderer")
+
+
+def host_alone(s):
+    """Orvalis.scr in a folder of its own, without the renderer beside it."""
+    folder = s.prefix_path("C:\\HostAlone")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    shutil.copyfile(scr(s), os.path.join(folder, "Orvalis.scr"))
+    return os.path.join(folder, "Orvalis.scr")
+
+
+def test_missing_renderer_shows_the_box(s):
+    program = host_alone(s)
+    for switch in ("/s", "/c"):
+        host = s.start(program, switch, name="host" + switch.replace("/", "-"))
+        s.find_window(BOX_CAPTION, program=host)
+        info = s.wait_for(lambda: s.win_info(BOX_CAPTION, children=True), 10, "the message box")
+        texts = [c["text"] for c in info["children"]]
+        s.check(BOX_TEXT in texts, "the box says Orvalis.dll is missing (%s)" % texts)
+        buttons = [c for c in info["children"] if c["class"].lower() == "button" and c["visible"]]
+        s.check(len(buttons) == 1, "the box has one button")
+        s.screenshot("box" + switch.replace("/", "-"))
+        s.check(host.wait(1.0) is None, "%s waits for the box" % switch)
+        s.click_child(BOX_CAPTION, buttons[0]["text"])
+        s.check(host.wait(15) == 0, "%s ends when the box is dismissed" % switch)
+        s.check(s.win_info(SAVER_TITLE) is None and not s.x_windows(RENDERER_TITLE), "nothing else ran")
+
+    area = s.start(s.tool_path("host_preview_parent.exe"), "152", "112", "0", "0", name="area")
+    hwnd = s.wait_for(lambda: area.stdout().strip(), 30, "the preview area's handle")
+    host = s.start(program, "/p", hwnd, name="host-p")
+    s.wait_for(lambda: preview_child(s), 20, "the preview inside the area")
+    s.check(s.win_info(BOX_CAPTION) is None, "the preview shows no box")
+    s.post(AREA_TITLE, WM_CLOSE)
+    s.check(host.wait(15) == 0, "the preview ends with its area")
+
+
+def test_texture_goes_to_the_temporary_folder_when_the_root_refuses_it(s):
+    s.remove_textures()
+    blocked = s.prefix_path("C:\\Tessalume.bmp")
+    os.makedirs(blocked)  # a folder of that name: no program can create the file there
+    try:
+        host, window, _ = start_saver(s, "/s")
+        fallback = os.path.join(s.temp_dir(), "Tessalume.bmp")
+        s.check(os.path.isfile(fallback) and read_bytes(fallback) == ring_bytes(s),
+                "the ring picture went to %TEMP%\\Tessalume.bmp")
+        check_cloud(s, "cloud-from-temp")
+        s.hold_key(window, "Escape")
+        s.check(host.wait(20) == 0, "the run ends as usual")
+    finally:
+        os.rmdir(blocked)
+
+
+def test_failing_renderer_ends_the_host_at_the_next_tick(s):
+    s.remove_textures()
+    # Neither place can take the texture, so the renderer finds none and ends without a window.
+    blocked = [s.prefix_path("C:\\Tessalume.bmp"), os.path.join(s.temp_dir(), "Tessalume.bmp")]
+    for path in blocked:
+        os.makedirs(path)
+    try:
+        t0 = time.monotonic()
+        host = s.start(scr(s), "/s", env=TRACE_ENV, name="host")
+        saver = s.wait_for(lambda: s.win_info(SAVER_TITLE), 20, "the Veyra_Main window")
+        code = host.wait(30)
+        record(s, "host run with a failing renderer", time.monotonic() - t0)
+        s.check(code == 0, "the host ends on its own (%s)" % code)
+        s.check(not s.x_windows(RENDERER_TITLE), "no renderer window ever stayed")
+        s.check(cursor_calls(host, saver["pid"]) == [(0, -1), (1, 0)], "the cursor was shown again")
+    finally:
+        for path in blocked:
+            os.rmdir(path)
+
+
+def test_killed_renderer_ends_the_host(s):
+    s.remove_textures()
+    host, _, _ = start_saver(s, "/s")
+    saver = s.wait_for(lambda: s.win_info(SAVER_TITLE), 20, "the Veyra_Main window")
+    renderer = renderer_unix_pid(s)
+    os.kill(renderer, 9)
+    t0 = time.monotonic()
+    code = host.wait(15)
+    record(s, "killed renderer to host exit", time.monotonic() - t0)
+    s.check(code == 0, "the host ends after the renderer was killed (%s)" % code)
+    s.check(cursor_calls(host, saver["pid"]) == [(0, -1), (1, 0)], "the cursor was shown again")
+
+
+# --- preview ---------------------------------------------------------------------------------------------
+
+
+def embedded(s, title):
+    """The child window with this title inside the preview area, or None."""
+    info = s.win_info(AREA_TITLE, children=True)
+    if not info:
+        return None
+    for c in info["children"]:
+        if c["text"] == title and c["visible"]:
+            return c
+    return None
+
+
+def preview_child(s):
+    return embedded(s, PREVIEW_TITLE)
+
+
+def start_preview(s, width, height, switch="/p"):
+    """The stand-in preview area at (100, 80) and the host embedded in it; checks the embedding's geometry.
+    NOTE: Wine does not paint a child window into a parent that belongs to another process (the area keeps
+    its own colour), so the picture's pixels are checked by the in-process preview window tests."""
+    area = s.start(s.tool_path("host_preview_parent.exe"), str(width), str(height), "100", "80", name="area")
+    hwnd = s.wait_for(lambda: area.stdout().strip(), 30, "the preview area's handle")
+    args = (switch + hwnd,) if switch.endswith(":") else (switch, hwnd)
+    host = s.start(scr(s), *args, name="host")
+    child = s.wait_for(lambda: preview_child(s), 20, "the preview inside the area")
+    image = s.wait_for(lambda: embedded(s, "Img_Prev"), 10, "the picture control Img_Prev")
+    for what, c in (("the preview window", child), ("Img_Prev", image)):
+        left, top, right, bottom = c["rect"]
+        s.check((left, top, right - left, bottom - top) == (100, 80, width, height),
+                "%s fills the %d x %d area at its top-left (%s)" % (what, width, height, c["rect"]))
+    s.screenshot("preview-%dx%d" % (width, height))
+    s.check(s.win_info(PREVIEW_TITLE) is None, "the preview is no top-level window any more")
+    return area, host
+
+
+def end_preview(s, area, host):
+    t0 = time.monotonic()
+    s.post(AREA_TITLE, WM_CLOSE)
+    s.check(area.wait(15) == 0, "the area is gone")
+    code = host.wait(15)
+    record(s, "preview area gone to host exit", time.monotonic() - t0)
+    s.check(code == 0, "destroying the area ends the host (%s)" % code)
+
+
+def test_preview_fills_the_standard_area(s):
+    s.remove_textures()
+    area, host = start_preview(s, 152, 112, switch="/P:")
+    s.check(s.win_info(SAVER_TITLE) is None and not s.x_windows(RENDERER_TITLE), "the preview starts no renderer")
+    s.check(not os.path.exists(s.prefix_path("C:\\Tessalume.bmp")), "the preview writes no texture")
+    end_preview(s, area, host)
+
+
+def test_preview_in_a_larger_area(s):
+    area, host = start_preview(s, 300, 200)
+    end_preview(s, area, host)
+
+
+def test_preview_without_a_window_ends_at_once(s):
+    for args in (("/p", "0"), ("/p", "12345"), ("/p",)):
+        host = s.start(scr(s), *args, name="host" + "-".join(args).replace("/", ""))
+        s.check(host.wait(15) == 0, "Orvalis.scr %s ends at once" % " ".join(args))
+
+
+def test_resources(s):
+    code, text = s.run_tool("host_resources", scr(s))
+    s.check(code == 0, "the host's resources can be read")
+    values = dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
+    s.log("resources: %s" % values)
+    s.check(values.get("Translation") == "0411,1200", "the version block is Japanese")
+    s.check(values.get("ProductName") == "Orvalis (ScreenSaver)", "product name")
+    s.check(values.get("FileVersion") == "1.00.0001" and values.get("ProductVersion") == "1.00.0001", "versions")
+    s.check(values.get("OriginalFilename") == "Orvalis.scr", "original file name")
+    s.check(values.get("icons") == "1", "one icon")
+    s.check(values.get("manifests") == "1", "a manifest")
+    s.check(values.get("bitmap101") == "152x112x24", "the 152 x 112 preview picture")
+
+
+if __name__ == "__main__":
+    sys.exit(main(globals()))
