@@ -2,8 +2,8 @@
 // (clear and swap only) in the same run and window; the ratio is what to compare between machines.
 // Also reports the process's private bytes after warm-up and after the drawing rounds: they must match.
 //   render_bench [SECONDS_PER_ROUND [ROUNDS]]     (needs C:\Tessalume.bmp, like the renderer)
-#include <windows.h>
 #include <psapi.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,7 +32,9 @@ size_t PrivateBytes() {
     return counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
 }
 
-void EmptyFrame() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
+void EmptyFrame() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
 
 // Frames per second of `frame` + swap for `seconds`; negative when the window was closed.
 template <typename Frame>
@@ -61,7 +63,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "render_bench: the render window could not be set up\n");
         return 1;
     }
-    std::printf("swap interval 0 %s\n", orvalis::SwapIntervalApplied() ? "applied" : "not offered (uncapped anyway)");
+    std::printf("swap interval 0 %s\n",
+                orvalis::SwapIntervalApplied() ? "applied" : "not offered (uncapped anyway)");
     std::printf("renderer: %s / %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
                 reinterpret_cast<const char*>(glGetString(GL_VERSION)));
 

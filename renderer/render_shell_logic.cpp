@@ -4,13 +4,17 @@ namespace orvalis {
 
 namespace {
 
-int LowWord(uint64_t value) { return static_cast<int>(value & 0xFFFF); }
-int HighWord(uint64_t value) { return static_cast<int>((value >> 16) & 0xFFFF); }
+int LowWord(uint64_t value) {
+    return static_cast<int>(value & 0xFFFF);
+}
+int HighWord(uint64_t value) {
+    return static_cast<int>((value >> 16) & 0xFFFF);
+}
 
 }  // namespace
 
-MessageDecision DecideRenderMessage(uint32_t message, uint64_t wParam, int64_t lParam, bool (&keyDown)[kKeyCount],
-                                    bool& windowActive) {
+MessageDecision DecideRenderMessage(uint32_t message, uint64_t wParam, int64_t lParam,
+                                    bool (&keyDown)[kKeyCount], bool& windowActive) {
     MessageDecision decision;
     switch (message) {
         case kWmActivate:
@@ -20,7 +24,8 @@ MessageDecision DecideRenderMessage(uint32_t message, uint64_t wParam, int64_t l
             break;
         case kWmSysCommand:
             // Keep another screen saver and the monitor's power-down away while this window has the focus.
-            if (wParam == kScScreenSave || wParam == kScMonitorPower) decision.action = MessageAction::kHandled;
+            if (wParam == kScScreenSave || wParam == kScMonitorPower)
+                decision.action = MessageAction::kHandled;
             break;
         case kWmClose:
             decision.action = MessageAction::kPostQuit;

@@ -22,10 +22,10 @@ inline constexpr int kVkEscape = 0x1B;
 inline constexpr int kKeyCount = 256;
 
 enum class MessageAction {
-    kDefault,   // hand the message to the default window procedure
-    kHandled,   // return 0
-    kPostQuit,  // PostQuitMessage(0), return 0
-    kResize,    // ResizeViewport(width, height), return 0
+    kDefault,        // hand the message to the default window procedure
+    kHandled,        // return 0
+    kPostQuit,       // PostQuitMessage(0), return 0
+    kResize,         // ResizeViewport(width, height), return 0
     kAllowFullSize,  // let the window grow to the frame of the requested client size, return 0
 };
 
@@ -36,8 +36,8 @@ struct MessageDecision {
 };
 
 // The render window's dispatch table: updates the key table and the active flag.
-MessageDecision DecideRenderMessage(uint32_t message, uint64_t wParam, int64_t lParam, bool (&keyDown)[kKeyCount],
-                                    bool& windowActive);
+MessageDecision DecideRenderMessage(uint32_t message, uint64_t wParam, int64_t lParam,
+                                    bool (&keyDown)[kKeyCount], bool& windowActive);
 
 // What an idle pass of the message loop does when no message is waiting.
 enum class IdleResult {

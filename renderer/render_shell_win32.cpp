@@ -41,6 +41,7 @@ SIZE fullFrameSize{0, 0};
 int requestedSwapInterval = 1;
 bool swapIntervalApplied = false;
 
+// clang-format off
 PIXELFORMATDESCRIPTOR pixelFormat = {
     sizeof(PIXELFORMATDESCRIPTOR),
     1,
@@ -55,6 +56,7 @@ PIXELFORMATDESCRIPTOR pixelFormat = {
     0,
     0, 0, 0,
 };
+// clang-format on
 bool pixelFormatFilled = false;
 
 std::wstring WideFromUtf8(const char* text) {
@@ -84,8 +86,8 @@ public:
     }
     // NOTE: the question goes through the wide API so that its Japanese words show on any code page.
     bool AskWindowed() override {
-        return MessageBoxW(nullptr, WideFromUtf8(kQuestionText).c_str(), WideFromUtf8(kQuestionCaption).c_str(),
-                           MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+        return MessageBoxW(nullptr, WideFromUtf8(kQuestionText).c_str(),
+                           WideFromUtf8(kQuestionCaption).c_str(), MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
     }
 };
 
@@ -116,8 +118,12 @@ void ApplySwapInterval() {
 
 }  // namespace
 
-void SetRequestedSwapInterval(int interval) { requestedSwapInterval = interval; }
-bool SwapIntervalApplied() { return swapIntervalApplied; }
+void SetRequestedSwapInterval(int interval) {
+    requestedSwapInterval = interval;
+}
+bool SwapIntervalApplied() {
+    return swapIntervalApplied;
+}
 
 bool CreateRenderWindow(const char* title, int width, int height, int bits, bool fullscreen) {
     fullscreenMode = fullscreen;
@@ -158,9 +164,9 @@ bool CreateRenderWindow(const char* title, int width, int height, int bits, bool
     AdjustWindowRectEx(&rect, style, FALSE, extendedStyle);
     fullFrameSize = SIZE{rect.right - rect.left, rect.bottom - rect.top};
 
-    renderWindow = CreateWindowExA(extendedStyle, kClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
-                                   0, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, instance,
-                                   nullptr);
+    renderWindow =
+        CreateWindowExA(extendedStyle, kClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+                        rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, instance, nullptr);
     if (!renderWindow) {
         DestroyRenderWindow();
         return false;
@@ -245,8 +251,8 @@ bool SetupRenderState() {
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
 
     // Without its particles the renderer has nothing to show: end start-up like any other failure.
-    theEmitter.reset(new (std::nothrow)
-                         ParticleEmitter(200, Vector3(0.0f, 0.0f, 15.0f), 0.5f, 5.0f, 30.0f, particleTexture));
+    theEmitter.reset(new (std::nothrow) ParticleEmitter(200, Vector3(0.0f, 0.0f, 15.0f), 0.5f, 5.0f, 30.0f,
+                                                        particleTexture));
     if (!theEmitter || !theEmitter->IsAllocated()) {
         theEmitter.reset();
         return false;
@@ -318,6 +324,8 @@ bool PumpMessages() {
     return !keyDown[VK_ESCAPE];
 }
 
-void PresentFrame() { SwapBuffers(renderDc); }
+void PresentFrame() {
+    SwapBuffers(renderDc);
+}
 
 }  // namespace orvalis

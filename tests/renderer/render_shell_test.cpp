@@ -164,7 +164,8 @@ public:
     std::vector<std::string> calls;
 
     bool TryFullscreen(int width, int height, int bits) override {
-        calls.push_back("try " + std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(bits));
+        calls.push_back("try " + std::to_string(width) + "x" + std::to_string(height) + "x" +
+                        std::to_string(bits));
         for (int depth : acceptedDepths) {
             if (depth == bits) return true;
         }
@@ -198,7 +199,8 @@ TEST(DisplayModeTest, AsksOnlyWhenBothDepthsAreRefused) {
     FakeDisplay display;
     display.answerYes = true;
     EXPECT_EQ(ChooseDisplayMode(display, 1024, 768, 16), DisplayOutcome::kWindowed);
-    EXPECT_EQ(display.calls, (std::vector<std::string>{"try 1024x768x16", "depth", "try 1024x768x32", "ask"}));
+    EXPECT_EQ(display.calls,
+              (std::vector<std::string>{"try 1024x768x16", "depth", "try 1024x768x32", "ask"}));
 
     display.answerYes = false;
     display.calls.clear();

@@ -18,9 +18,9 @@ struct NamedMessage {
 };
 
 constexpr NamedMessage kMessages[] = {
-    {"WM_CLOSE", WM_CLOSE},       {"WM_QUIT", WM_QUIT},     {"WM_SYSCOMMAND", WM_SYSCOMMAND},
-    {"WM_KEYDOWN", WM_KEYDOWN},   {"WM_KEYUP", WM_KEYUP},   {"WM_ACTIVATE", WM_ACTIVATE},
-    {"WM_SIZE", WM_SIZE},         {"WM_MOUSEMOVE", WM_MOUSEMOVE},
+    {"WM_CLOSE", WM_CLOSE},     {"WM_QUIT", WM_QUIT},           {"WM_SYSCOMMAND", WM_SYSCOMMAND},
+    {"WM_KEYDOWN", WM_KEYDOWN}, {"WM_KEYUP", WM_KEYUP},         {"WM_ACTIVATE", WM_ACTIVATE},
+    {"WM_SIZE", WM_SIZE},       {"WM_MOUSEMOVE", WM_MOUSEMOVE},
 };
 
 bool ParseMessage(const char* text, UINT* message) {
