@@ -2,8 +2,9 @@
 // (clear and swap only) in the same run and window; the ratio is what to compare between machines.
 // Also reports the process's private bytes after warm-up and after the drawing rounds: they must match.
 //   render_bench [SECONDS_PER_ROUND [ROUNDS]]     (needs C:\Tessalume.bmp, like the renderer)
-#include <psapi.h>
 #include <windows.h>
+// psapi.h needs the types of windows.h.
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
