@@ -14,7 +14,7 @@ constexpr int kCount = 200;
 void BM_EmitterUpdate(benchmark::State& state) {
     ParticleEmitter e(kCount, Vector3(0.0f, 0.0f, 15.0f), 0.5f, 5.0f, 30.0f, 1);
     e.ResetAll();
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         e.Update(350);
         benchmark::ClobberMemory();
     }
@@ -28,7 +28,7 @@ BENCHMARK(BM_EmitterUpdate);
 void BM_BareMove(benchmark::State& state) {
     ParticleEmitter e(kCount, Vector3(0.0f, 0.0f, 15.0f), 0.5f, 5.0f, 30.0f, 1);
     e.ResetAll();
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         for (int i = 0; i < kCount; ++i) {
             auto& p = e.At(i);
             p.position = p.position + p.velocity * 350.0f;

@@ -113,7 +113,7 @@ CursorMasks HandCursorMasks() {
     CursorMasks m;
     for (int y = 0; y < kCursorSize; ++y) {
         for (int x = 0; x < kCursorSize; ++x) {
-            const size_t byte = static_cast<size_t>(y * 4 + x / 8);
+            const size_t byte = static_cast<size_t>(y) * 4 + static_cast<size_t>(x) / 8;
             const auto bit = static_cast<uint8_t>(0x80 >> (x % 8));
             switch (HandCursorPixel(x, y)) {
                 case CursorPixel::Transparent: m.andMask[byte] |= bit; break;
