@@ -8,7 +8,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import hue_buckets, lit_share, main  # noqa: E402
+from harness import TestFailure, hue_buckets, lit_share, main  # noqa: E402
 
 RENDERER_TITLE = "Orvalis_VC"
 SAVER_TITLE = "Veyra_Main"
@@ -81,6 +81,24 @@ def renderer_unix_pid(s, seconds=20):
     return min(pids)
 
 
+def cpu_seconds(pid):
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def host_cpu_share(s, seconds=3.0):
+    """Share of one core the host's process uses while it only watches for the renderer."""
+    pids = [p for p in unix_processes_of_prefix(s, "Orvalis.scr")
+            if not read_bytes("/proc/%d/cmdline" % p).startswith(b"timeout")]
+    if not pids:
+        raise TestFailure("no process of Orvalis.scr found")
+    s.log("host processes %s" % pids)
+    before = sum(cpu_seconds(p) for p in pids)
+    time.sleep(seconds)  # a measuring window, not a wait for a condition
+    return (sum(cpu_seconds(p) for p in pids) - before) / seconds
+
+
 def check_cloud(s, name):
     """The screen shows coloured shapes on black; polled, since the cloud may still be gathering."""
     def cloud():
@@ -128,6 +146,11 @@ def test_saver_run_from_s_to_escape(s):
     s.check(s.win_info(RENDERER_TITLE) is not None, "the Orvalis_VC window exists")
     check_cloud(s, "cloud")
     s.check(cursor_calls(host, saver["pid"]) == [(0, -1)], "the S switch hid the host's cursor (count -1)")
+    idle = host_cpu_share(s)
+    s.log("measured host CPU while watching = %.4f of one core" % idle)
+    with open(s.output_path("measurements.txt"), "a") as f:
+        f.write("host CPU while watching %.4f\n" % idle)
+    s.check(idle < 0.05, "the host is idle while it watches (%.4f of one core)" % idle)
 
     t0 = time.monotonic()
     s.hold_key(window, "Escape")
