@@ -408,8 +408,8 @@ class Session:
         self._xdotool("key", "--delay", "60", *keys, check=True)
 
     def hold_key(self, x_id, key, seconds=0.4):
-        """Presses a key for as long as a person would: a program that reads the key state between frames
-        misses a press and release that both fall within one frame."""
+        """Presses a key (or a chord such as "alt+F4") for as long as a person would: a program that reads
+        the key state between frames misses a press and release that both fall within one frame."""
         self.point_at(x_id)
         self._xdotool("keydown", key, check=True)
         time.sleep(seconds)

@@ -96,6 +96,16 @@ def test_close_from_another_process(s):
     s.check(s.wait_window_gone(TITLE, 10), "no Orvalis_VC window is left")
 
 
+def test_alt_f4_ends(s):
+    s.install_texture()
+    renderer = start_renderer(s)
+    window = s.find_window(TITLE, program=renderer)
+    # The default window procedure turns Alt+F4 into the close command and that into WM_CLOSE.
+    s.hold_key(window, "alt+F4")
+    s.check(renderer.wait(30) == 0, "Alt+F4 ends the renderer with exit code 0")
+    s.check(s.wait_window_gone(TITLE, 10), "no Orvalis_VC window is left")
+
+
 def test_no_texture_file(s):
     s.remove_textures()
     normal_mode = s.display_mode()
