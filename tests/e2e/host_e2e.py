@@ -244,6 +244,7 @@ def test_texture_goes_to_the_temporary_folder_when_the_root_refuses_it(s):
         s.check(host.wait(20) == 0, "the run ends as usual")
     finally:
         os.rmdir(blocked)
+        s.remove_textures()
 
 
 def test_failing_renderer_ends_the_host_at_the_next_tick(s):
