@@ -1,0 +1,211 @@
+; Installer of the Orvalis screen saver for 64-bit Windows.
+;   - Orvalis.scr and Orvalis.dll go side by side into the native system folder, where Windows lists savers;
+;   - the saver becomes the current user's screen saver;
+;   - an uninstaller (with the readme) goes to Program Files\Orvalis and is registered in Add/Remove Programs.
+; Built by packaging/CMakeLists.txt:
+;   makensis -DVERSION=1.00.0001 -DVERSION_QUAD=1.0.0.1 -DSCR_FILE=... -DDLL_FILE=... -DREADME_FILE=...
+;            -DICON_FILE=... -DOUT_FILE=... Orvalis.nsi
+; Silent install and uninstall: /S. The uninstaller keeps the user's Orvalis.ini unless the user says otherwise.
+
+Unicode true
+Target amd64-unicode
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+ManifestSupportedOS all
+
+!include "MUI2.nsh"
+!include "LogicLib.nsh"
+!include "WinMessages.nsh"
+
+!define PRODUCT_NAME "Orvalis (ScreenSaver)"
+!define PUBLISHER "Orvalis developers"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvalis"
+!define DESKTOP_KEY "Control Panel\Desktop"
+; A 64-bit installer sees the real System32 (no file-system redirection).
+!define SAVER_DIR "$WINDIR\System32"
+!define SAVER_PATH "${SAVER_DIR}\Orvalis.scr"
+!define SETTINGS_PATH "${SAVER_DIR}\Orvalis.ini"
+; The well-known SID of the local Users group (its name is translated on non-English systems).
+!define USERS_SID "*S-1-5-32-545"
+
+Name "${PRODUCT_NAME}"
+OutFile "${OUT_FILE}"
+InstallDir "$PROGRAMFILES64\Orvalis"
+Caption "${PRODUCT_NAME} Setup"
+UninstallCaption "${PRODUCT_NAME} Uninstall"
+BrandingText "${PRODUCT_NAME} ${VERSION}"
+ShowInstDetails show
+ShowUninstDetails show
+
+VIProductVersion "${VERSION_QUAD}"
+VIFileVersion "${VERSION_QUAD}"
+VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT_NAME}"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT_NAME} setup"
+VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
+
+!define MUI_ICON "${ICON_FILE}"
+!define MUI_UNICON "${ICON_FILE}"
+!define MUI_ABORTWARNING
+!define MUI_WELCOMEPAGE_TITLE "${PRODUCT_NAME} ${VERSION}"
+!define MUI_WELCOMEPAGE_TEXT "This installs the Orvalis screen saver for every user of this computer and makes it \
+your screen saver.$\r$\n$\r$\nOrvalis.scr and Orvalis.dll are copied into $WINDIR\System32. You can remove them \
+again under Add or Remove Programs.$\r$\n$\r$\n$_CLICK"
+!define MUI_FINISHPAGE_TITLE "Orvalis is your screen saver"
+!define MUI_FINISHPAGE_TEXT "Orvalis starts when the computer has been idle for the time set under \
+Screen Saver Settings. Its own settings (the background music) open with the Settings button there."
+!define MUI_FINISHPAGE_RUN "${SAVER_PATH}"
+!define MUI_FINISHPAGE_RUN_PARAMETERS "/c"
+!define MUI_FINISHPAGE_RUN_TEXT "Choose the background music now"
+!define MUI_FINISHPAGE_RUN_NOTCHECKED
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\ReadMe.txt"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+; Tells running programs (the Screen Saver Settings among them) that the desktop settings changed.
+!macro AnnounceDesktopChange
+    SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:${DESKTOP_KEY}" /TIMEOUT=1000
+!macroend
+
+; Adds the size of a file in bytes to a variable (0 when the file cannot be opened).
+!macro AddFileSize VAR PATH
+    ClearErrors
+    FileOpen $9 "${PATH}" r
+    ${IfNot} ${Errors}
+        FileSeek $9 0 END $8
+        FileClose $9
+        IntOp ${VAR} ${VAR} + $8
+    ${EndIf}
+!macroend
+
+Function .onInit
+    SetRegView 64
+FunctionEnd
+
+Section "Orvalis" SecSaver
+    SectionIn RO
+    SetRegView 64
+
+    ; Both programs in one folder: the saver starts its renderer from its own folder.
+    SetOutPath "${SAVER_DIR}"
+    SetOverwrite on
+    File "/oname=Orvalis.scr" "${SCR_FILE}"
+    File "/oname=Orvalis.dll" "${DLL_FILE}"
+
+    ; The saver keeps its settings in Orvalis.ini beside itself, and a 64-bit program that is not elevated
+    ; cannot create files in System32. An empty settings file (the saver's defaults) that every user may
+    ; change lets the settings dialog save the music choice. An existing file is the user's: left as it is.
+    ${IfNot} ${FileExists} "${SETTINGS_PATH}"
+        FileOpen $0 "${SETTINGS_PATH}" w
+        FileClose $0
+    ${EndIf}
+    nsExec::Exec '"${SAVER_DIR}\icacls.exe" "${SETTINGS_PATH}" /grant ${USERS_SID}:(M)'
+    Pop $0
+    DetailPrint "Settings file ${SETTINGS_PATH} (access for users: $0)"
+
+    SetOutPath "$INSTDIR"
+    File "/oname=ReadMe.txt" "${README_FILE}"
+    WriteUninstaller "$INSTDIR\Uninstall.exe"
+
+    ; The current user's screen saver.
+    WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "${SAVER_PATH}"
+    WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "1"
+    !insertmacro AnnounceDesktopChange
+
+    ; Add or Remove Programs.
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT_NAME}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "${SAVER_PATH},0"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+    StrCpy $0 0
+    !insertmacro AddFileSize $0 "${SAVER_PATH}"
+    !insertmacro AddFileSize $0 "${SAVER_DIR}\Orvalis.dll"
+    !insertmacro AddFileSize $0 "$INSTDIR\Uninstall.exe"
+    !insertmacro AddFileSize $0 "$INSTDIR\ReadMe.txt"
+    IntOp $0 $0 / 1024
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+Function un.onInit
+    SetRegView 64
+FunctionEnd
+
+; $R0 = the registered saver path with any quotes removed; $R1 = 1 when it names the installed Orvalis.scr
+; (long or short form, any case), else 0.
+Function un.NamesThisSaver
+    StrCpy $R1 0
+    StrCpy $R2 $R0 1
+    ${If} $R2 == '"'
+        StrCpy $R0 $R0 "" 1
+        StrCpy $R2 $R0 1 -1
+        ${If} $R2 == '"'
+            StrCpy $R0 $R0 -1
+        ${EndIf}
+    ${EndIf}
+    ${If} $R0 == ""
+        Return
+    ${EndIf}
+    ; StrCmp (behind ==) ignores case, as Windows does for paths.
+    ${If} $R0 == "${SAVER_PATH}"
+    ${OrIf} $R0 == "$SYSDIR\Orvalis.scr"
+        StrCpy $R1 1
+        Return
+    ${EndIf}
+    GetFullPathName /SHORT $R2 "${SAVER_PATH}"
+    ${If} $R2 != ""
+    ${AndIf} $R0 == $R2
+        StrCpy $R1 1
+    ${EndIf}
+FunctionEnd
+
+Section "Uninstall"
+    SetRegView 64
+
+    ; The user's screen saver is cleared only while it is still this one.
+    ClearErrors
+    ReadRegStr $R0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    ${IfNot} ${Errors}
+        Call un.NamesThisSaver
+        ${If} $R1 == 1
+            DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+            !insertmacro AnnounceDesktopChange
+        ${EndIf}
+    ${EndIf}
+
+    Delete "${SAVER_PATH}"
+    Delete "${SAVER_DIR}\Orvalis.dll"
+
+    ; An empty settings file is the one this installer made: nothing of the user's is in it. Settings the user
+    ; saved are removed only when the user says so; a silent uninstall keeps them.
+    ${If} ${FileExists} "${SETTINGS_PATH}"
+        StrCpy $0 0
+        !insertmacro AddFileSize $0 "${SETTINGS_PATH}"
+        ${If} $0 == 0
+            Delete "${SETTINGS_PATH}"
+        ${Else}
+            MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
+                "Also delete your Orvalis settings (the music you chose)?$\r$\n$\r$\n${SETTINGS_PATH}" \
+                /SD IDNO IDNO keep_settings
+            Delete "${SETTINGS_PATH}"
+            keep_settings:
+        ${EndIf}
+    ${EndIf}
+
+    Delete "$INSTDIR\ReadMe.txt"
+    Delete "$INSTDIR\Uninstall.exe"
+    RMDir "$INSTDIR"
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd

@@ -1,0 +1,255 @@
+"""The release artefacts. The ZIP holds exactly the two programs of this build and the readme; the installer,
+in a fresh Wine prefix, puts the programs into the system folder, makes Orvalis the user's screen saver and
+registers its uninstaller; the installed saver runs; a second install upgrades in place; the uninstaller
+removes everything it made, clears the user's saver only while it names Orvalis, and deletes the user's
+Orvalis.ini only when asked to.
+
+    packaging_test.py [--no-wine] NAME
+"""
+
+import os
+import sys
+import time
+import zipfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import harness  # noqa: E402
+from harness import TestFailure, lit_share  # noqa: E402
+
+VERSION = "1.00.0001"
+DESKTOP_KEY = "HKCU\\Control Panel\\Desktop"
+UNINSTALL_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvalis"
+SAVER_WIN = "C:\\windows\\system32\\Orvalis.scr"
+PROGRAMS = ("Orvalis.scr", "Orvalis.dll")
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+# --- the ZIP (no Wine) ---------------------------------------------------------------------------------------
+
+def test_zip_contents():
+    path = os.environ["ORVALIS_ZIP"]
+    bin_dir = os.environ["ORVALIS_BIN_DIR"]
+    check(os.path.basename(path) == "Orvalis-%s-win64.zip" % VERSION, "ZIP named with the version")
+    check(os.path.isfile(path), "ZIP built: " + path)
+    top = "Orvalis-%s-win64/" % VERSION
+    with zipfile.ZipFile(path) as z:
+        files = sorted(n for n in z.namelist() if not n.endswith("/"))
+        check(files == sorted(top + n for n in ("Orvalis.dll", "Orvalis.scr", "ReadMe.txt")),
+              "ZIP holds the two programs and the readme in one folder, nothing else: %s" % files)
+        for name in PROGRAMS:
+            check(z.read(top + name) == read_bytes(os.path.join(bin_dir, name)),
+                  "%s in the ZIP is this build's" % name)
+        readme = z.read(top + "ReadMe.txt")
+    text = readme.decode("utf-8-sig")
+    check(readme.startswith(b"\xef\xbb\xbf"), "readme marked as UTF-8 (Notepad shows the Japanese labels)")
+    check(b"\n" not in readme.replace(b"\r\n", b""), "readme has Windows line ends only")
+    check(VERSION in text and "@" not in text, "readme carries the version, no unexpanded placeholders")
+    for phrase in ("Install", "same folder", "Removing", "Orvalis.ini"):
+        check(phrase in text, "readme covers %r" % phrase)
+
+
+def check(condition, what):
+    if not condition:
+        raise TestFailure(what)
+    print("ok: " + what, flush=True)
+
+
+# --- the installer under Wine ----------------------------------------------------------------------------------
+
+class Machine:
+    """The prefix as a Windows user's machine: its files, its registry and the artefacts to run on it."""
+
+    def __init__(self, s):
+        self.s = s
+        self.installer = os.environ["ORVALIS_INSTALLER"]
+        self.system32 = s.prefix_path("C:\\windows\\system32")
+        self.install_dir = s.prefix_path("C:\\Program Files\\Orvalis")
+        self.settings = os.path.join(self.system32, "Orvalis.ini")
+        self._n = 0
+
+    def wine(self, *args, seconds=60):
+        """Runs a Wine command to its end; (exit code, stdout). Output goes through a file: Wine's services
+        inherit the descriptors of the program that started them."""
+        self._n += 1
+        out = self.s.output_path("reg-%03d.out" % self._n)
+        with open(out, "wb") as o:
+            code = self.s.wine_run(args, o, seconds)
+        with open(out, encoding="utf-8", errors="replace") as f:
+            text = f.read()
+        os.unlink(out)
+        return code, text
+
+    def reg_value(self, key, name):
+        """The data of a registry value, or None when the value (or its key) does not exist."""
+        code, text = self.wine("reg", "query", key, "/v", name)
+        if code != 0:
+            return None
+        for line in text.splitlines():
+            parts = line.strip().split(None, 2)
+            if len(parts) >= 2 and parts[0].lower() == name.lower() and parts[1].startswith("REG_"):
+                return parts[2] if len(parts) == 3 else ""
+        return None
+
+    def key_exists(self, key):
+        return self.wine("reg", "query", key)[0] == 0
+
+    def set_saver(self, path):
+        code, _ = self.wine("reg", "add", DESKTOP_KEY, "/v", "SCRNSAVE.EXE", "/d", path, "/f")
+        self.s.check(code == 0, "SCRNSAVE.EXE set to %s" % path)
+
+    def install(self, *args, what="silent install"):
+        p = self.s.start(self.installer, "/S", *args, seconds=120, name="setup-%d" % self._next())
+        code = p.wait(90)
+        self.s.check(code == 0, "%s ended with exit code 0 (got %s)" % (what, code))
+
+    def uninstall_silently(self):
+        # The uninstaller copies itself to %TEMP% and returns at once; the copy does the work. It is done
+        # when its last step, removing the Add/Remove Programs entry, has happened and it has deleted itself.
+        p = self.s.start(os.path.join(self.install_dir, "Uninstall.exe"), "/S", seconds=120,
+                         name="uninstall-%d" % self._next())
+        self.s.check(p.wait(60) == 0, "uninstaller started and handed over")
+        self.s.wait_for(lambda: not os.path.exists(self.install_dir) and not self.key_exists(UNINSTALL_KEY), 60,
+                        "the uninstaller to finish")
+
+    def _next(self):
+        self._n += 1
+        return self._n
+
+    def installed(self, name):
+        return os.path.join(self.system32, name)
+
+    def check_installed(self):
+        for name in PROGRAMS:
+            path = self.installed(name)
+            self.s.check(os.path.isfile(path) and read_bytes(path) == read_bytes(self.s.bin_path(name)),
+                         "%s in system32 is this build's" % name)
+        self.s.check(self.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE").lower() == SAVER_WIN.lower(),
+                     "SCRNSAVE.EXE names the installed saver")
+        self.s.check(self.reg_value(DESKTOP_KEY, "ScreenSaveActive") == "1", "ScreenSaveActive is 1")
+        self.s.check(self.reg_value(UNINSTALL_KEY, "DisplayName") == "Orvalis (ScreenSaver)",
+                     "Add/Remove Programs entry named Orvalis (ScreenSaver)")
+        self.s.check(self.reg_value(UNINSTALL_KEY, "DisplayVersion") == VERSION, "entry carries the version")
+        self.s.check(bool(self.reg_value(UNINSTALL_KEY, "Publisher")), "entry names a publisher")
+        uninstall = self.reg_value(UNINSTALL_KEY, "UninstallString").strip('"')
+        self.s.check(os.path.isfile(self.s.prefix_path(uninstall)), "UninstallString names an existing uninstaller")
+        quiet = self.reg_value(UNINSTALL_KEY, "QuietUninstallString")
+        self.s.check(quiet is not None and quiet.endswith(" /S"), "a quiet uninstall command is registered")
+
+    def check_removed(self):
+        for name in PROGRAMS:
+            self.s.check(not os.path.exists(self.installed(name)), "%s removed from system32" % name)
+        self.s.check(not os.path.exists(self.install_dir), "uninstaller folder removed")
+        self.s.check(not self.key_exists(UNINSTALL_KEY), "Add/Remove Programs entry removed")
+
+
+def _wine_run(self, args, out, seconds):
+    try:
+        return harness.subprocess.run(["timeout", "-k", "5", str(seconds), "wine", *args], env=self.env,
+                                      cwd=self.output, stdin=harness.subprocess.DEVNULL, stdout=out,
+                                      stderr=harness.subprocess.DEVNULL, timeout=seconds + 10).returncode
+    except harness.subprocess.TimeoutExpired:
+        return 124
+
+
+harness.Session.wine_run = _wine_run
+
+
+def test_silent_install_run_upgrade_uninstall(s):
+    m = Machine(s)
+    if os.path.exists(m.settings):
+        os.unlink(m.settings)
+    for name in PROGRAMS:
+        s.check(not os.path.exists(m.installed(name)), "%s not yet in system32" % name)
+    s.check(m.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE") is None, "no screen saver set before the install")
+
+    m.install()
+    m.check_installed()
+    s.check(os.path.isfile(m.settings) and os.path.getsize(m.settings) == 0,
+            "an empty Orvalis.ini is ready for the settings dialog")
+
+    # The installed saver, started the way Windows starts it, runs its renderer from beside itself.
+    host = s.start(SAVER_WIN, "/s", name="installed-scr")
+    window = s.find_window("Orvalis_VC", seconds=45, program=host)
+    shot = s.wait_for(lambda: (lambda img: img if lit_share(img.data_pixels()) > 0.01 else None)(
+        s.screenshot("installed-saver")), 30, "particles on the screen")
+    s.check(shot.width == 1024, "saver shown full screen")
+    s.hold_key(window, "Escape")
+    s.check(s.wait_window_gone("Orvalis_VC", 20), "Escape ends the renderer")
+    s.check(host.wait(20) is not None, "the installed host ends after its renderer")
+
+    # The user's settings, then an upgrade over the installed copy: the settings stay as they are.
+    settings = "[Section]\r\nBGM\x8b\xe6\x95\xaa=2\r\nBGM\xcc\xa7\xb2\xd9=C:\\music\\loop.wav\r\n".encode("latin-1")
+    with open(m.settings, "wb") as f:
+        f.write(settings)
+    m.set_saver("C:\\windows\\system32\\other.scr")
+    m.install(what="second (upgrade) install")
+    m.check_installed()
+    s.check(read_bytes(m.settings) == settings, "upgrade leaves the user's Orvalis.ini alone")
+
+    m.uninstall_silently()
+    m.check_removed()
+    s.check(m.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE") is None, "SCRNSAVE.EXE cleared")
+    s.check(read_bytes(m.settings) == settings, "silent uninstall keeps the user's Orvalis.ini")
+
+
+def test_uninstall_clears_only_this_saver(s):
+    m = Machine(s)
+    if os.path.exists(m.settings):
+        os.unlink(m.settings)
+    # Windows may hand the path back in another case (or in its short form): still this saver.
+    m.install()
+    m.set_saver(SAVER_WIN.upper())
+    m.uninstall_silently()
+    s.check(m.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE") is None, "an upper-case path to Orvalis is cleared")
+
+    # The user chose another saver after installing Orvalis: that choice survives.
+    m.install()
+    other = "C:\\windows\\system32\\Orvalis2.scr"
+    m.set_saver(other)
+    m.uninstall_silently()
+    m.check_removed()
+    s.check(m.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE") == other, "another saver's SCRNSAVE.EXE is kept")
+    s.check(m.reg_value(DESKTOP_KEY, "ScreenSaveActive") == "1", "ScreenSaveActive untouched")
+    # An Orvalis.ini the installer made and nobody wrote to holds nothing of the user's: it goes too.
+    s.check(not os.path.exists(m.settings), "the installer's empty Orvalis.ini is removed")
+
+
+def test_uninstall_asks_before_deleting_settings(s):
+    m = Machine(s)
+    m.install()
+    with open(m.settings, "wb") as f:
+        f.write(b"[Section]\r\nBGM\x8b\xe6\x95\xaa=1\r\n")
+    uninstaller = s.start(os.path.join(m.install_dir, "Uninstall.exe"), seconds=120, name="uninstall-ui")
+    s.check(uninstaller.wait(60) == 0, "uninstaller started and handed over")
+    # The wizard's title carries the page's (blank) subtitle after a space; its message boxes have the bare one.
+    title = "Orvalis (ScreenSaver) Uninstall"
+    wizard = title + " "
+    s.find_window(wizard, seconds=45)
+    s.screenshot("uninstall-confirm")
+    s.click_child(wizard, "&Uninstall")
+    s.find_window(title, seconds=45)
+    s.screenshot("uninstall-question")
+    s.check(os.path.exists(m.settings), "settings still there while the question is open")
+    # Its text runs over several lines, which the window lister cannot report: answer with the keyboard.
+    s.key(s.find_window(title), "alt+y")
+    s.wait_for(lambda: not os.path.exists(m.settings), 30, "Orvalis.ini deleted after Yes")
+    s.click_child(wizard, "&Close", seconds=45)
+    s.wait_for(lambda: not os.path.exists(m.install_dir) and not m.key_exists(UNINSTALL_KEY), 60,
+               "the uninstaller to finish")
+    m.check_removed()
+
+
+if __name__ == "__main__":
+    if sys.argv[1:2] == ["--no-wine"]:
+        try:
+            globals()["test_" + sys.argv[2]]()
+        except TestFailure as e:
+            print("FAIL %s" % e, flush=True)
+            sys.exit(1)
+        print("PASS", flush=True)
+        sys.exit(0)
+    harness.main(globals())
