@@ -68,6 +68,7 @@ Screen Saver Settings. Its own settings (the background music) open with the Set
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_UNPAGE_FINISH
 !insertmacro MUI_LANGUAGE "English"
 
 ; Tells running programs (the Screen Saver Settings among them) that the desktop settings changed.
@@ -86,8 +87,46 @@ Screen Saver Settings. Its own settings (the background music) open with the Set
     ${EndIf}
 !macroend
 
+; Puts one program into the saver folder. While the saver or its preview in the Screen Saver Settings runs,
+; Windows keeps the old copy locked: the new one then waits beside it and replaces it when Windows restarts.
+!macro InstallProgram NAME SOURCE
+    SetOverwrite try
+    ClearErrors
+    File "/oname=${NAME}" "${SOURCE}"
+    ${If} ${Errors}
+        SetOverwrite on
+        File "/oname=${NAME}.new" "${SOURCE}"
+        Rename /REBOOTOK "${SAVER_DIR}\${NAME}.new" "${SAVER_DIR}\${NAME}"
+        DetailPrint "${NAME} is in use: it is replaced when Windows restarts"
+        SetRebootFlag true
+    ${EndIf}
+!macroend
+
+; Removes one program; a copy in use goes when Windows restarts.
+!macro RemoveProgram NAME
+    ClearErrors
+    Delete "${SAVER_DIR}\${NAME}"
+    ${If} ${Errors}
+        Delete /REBOOTOK "${SAVER_DIR}\${NAME}"
+        DetailPrint "${NAME} is in use: it is removed when Windows restarts"
+    ${EndIf}
+!macroend
+
 Function .onInit
     SetRegView 64
+FunctionEnd
+
+; A restart still to come is reported the way Windows installers report it (3010), also after a silent run.
+Function .onInstSuccess
+    ${If} ${RebootFlag}
+        SetErrorLevel 3010
+    ${EndIf}
+FunctionEnd
+
+Function un.onUninstSuccess
+    ${If} ${RebootFlag}
+        SetErrorLevel 3010
+    ${EndIf}
 FunctionEnd
 
 Section "Orvalis" SecSaver
@@ -96,9 +135,9 @@ Section "Orvalis" SecSaver
 
     ; Both programs in one folder: the saver starts its renderer from its own folder.
     SetOutPath "${SAVER_DIR}"
+    !insertmacro InstallProgram "Orvalis.scr" "${SCR_FILE}"
+    !insertmacro InstallProgram "Orvalis.dll" "${DLL_FILE}"
     SetOverwrite on
-    File "/oname=Orvalis.scr" "${SCR_FILE}"
-    File "/oname=Orvalis.dll" "${DLL_FILE}"
 
     ; The saver keeps its settings in Orvalis.ini beside itself, and a 64-bit program that is not elevated
     ; cannot create files in System32. An empty settings file (the saver's defaults) that every user may
@@ -185,8 +224,8 @@ Section "Uninstall"
         ${EndIf}
     ${EndIf}
 
-    Delete "${SAVER_PATH}"
-    Delete "${SAVER_DIR}\Orvalis.dll"
+    !insertmacro RemoveProgram "Orvalis.scr"
+    !insertmacro RemoveProgram "Orvalis.dll"
 
     ; An empty settings file is the one this installer made: nothing of the user's is in it. Settings the user
     ; saved are removed only when the user says so; a silent uninstall keeps them.

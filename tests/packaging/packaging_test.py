@@ -136,6 +136,10 @@ class Machine:
         self.s.check(bool(self.reg_value(UNINSTALL_KEY, "Publisher")), "entry names a publisher")
         uninstall = self.reg_value(UNINSTALL_KEY, "UninstallString").strip('"')
         self.s.check(os.path.isfile(self.s.prefix_path(uninstall)), "UninstallString names an existing uninstaller")
+        size_kb = sum(os.path.getsize(self.installed(n)) for n in PROGRAMS) // 1024
+        estimated = int(self.reg_value(UNINSTALL_KEY, "EstimatedSize") or "0", 0)
+        self.s.check(size_kb <= estimated <= size_kb + 1024,
+                     "EstimatedSize %d KB covers the programs (%d KB)" % (estimated, size_kb))
         quiet = self.reg_value(UNINSTALL_KEY, "QuietUninstallString")
         self.s.check(quiet is not None and quiet.endswith(" /S"), "a quiet uninstall command is registered")
 
@@ -218,6 +222,38 @@ def test_uninstall_clears_only_this_saver(s):
     s.check(not os.path.exists(m.settings), "the installer's empty Orvalis.ini is removed")
 
 
+def test_upgrade_while_the_preview_runs(s):
+    m = Machine(s)
+    m.install()
+    # An older copy (different bytes), held open by the preview in the Screen Saver Settings.
+    installed = m.installed("Orvalis.scr")
+    with open(installed, "ab") as f:
+        f.write(b"older build")
+    old = read_bytes(installed)
+    area = s.start(s.tool_path("host_preview_parent.exe"), "152", "112", "0", "0", name="area")
+    hwnd = s.wait_for(lambda: area.stdout().strip(), 30, "the preview area's handle")
+    preview = s.start(SAVER_WIN, "/p", hwnd, name="preview")
+    s.wait_for(lambda: s.win_info("PreviewArea", children=True)["children"], 30, "the preview in its area")
+
+    p = s.start(m.installer, "/S", seconds=120, name="setup-locked")
+    # 3010 (restart needed) as Wine hands it to Unix: the low byte.
+    s.check(p.wait(90) == 3010 & 0xFF, "an upgrade over a saver in use asks for a restart instead of claiming success")
+    s.check(read_bytes(installed) == old, "the copy in use is left alone")
+    s.check(read_bytes(installed + ".new") == read_bytes(s.bin_path("Orvalis.scr")),
+            "the new copy waits beside it")
+    s.check(read_bytes(m.installed("Orvalis.dll")) == read_bytes(s.bin_path("Orvalis.dll")),
+            "the renderer, not in use, is replaced at once")
+
+    s.check(s.post("PreviewArea", 0x0010), "preview area closed")
+    s.check(area.wait(15) is not None and preview.wait(15) is not None, "preview ended")
+    code, _ = m.wine("wineboot", "-r")
+    s.check(code == 0, "Windows restarted")
+    s.check(read_bytes(installed) == read_bytes(s.bin_path("Orvalis.scr")) and not os.path.exists(installed + ".new"),
+            "after the restart the new Orvalis.scr is in place")
+    m.uninstall_silently()
+    m.check_removed()
+
+
 def test_uninstall_asks_before_deleting_settings(s):
     m = Machine(s)
     m.install()
@@ -237,10 +273,19 @@ def test_uninstall_asks_before_deleting_settings(s):
     # Its text runs over several lines, which the window lister cannot report: answer with the keyboard.
     s.key(s.find_window(title), "alt+y")
     s.wait_for(lambda: not os.path.exists(m.settings), 30, "Orvalis.ini deleted after Yes")
-    s.click_child(wizard, "&Close", seconds=45)
     s.wait_for(lambda: not os.path.exists(m.install_dir) and not m.key_exists(UNINSTALL_KEY), 60,
                "the uninstaller to finish")
     m.check_removed()
+    # The last page: Finish is its default button.
+    window = s.find_window(wizard)
+    s.screenshot("uninstall-finished")
+
+    def finished():
+        if s.x_windows(wizard):
+            s.key(window, "Return")
+            return False
+        return True
+    s.wait_for(finished, 30, "the uninstaller's window to close", interval=1)
 
 
 if __name__ == "__main__":
