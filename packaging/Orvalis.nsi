@@ -61,6 +61,7 @@ Screen Saver Settings. Its own settings (the background music) open with the Set
 !define MUI_FINISHPAGE_RUN_TEXT "Choose the background music now"
 !define MUI_FINISHPAGE_RUN_NOTCHECKED
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\ReadMe.txt"
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "Show the readme"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 
 !insertmacro MUI_PAGE_WELCOME

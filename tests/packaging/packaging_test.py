@@ -8,6 +8,7 @@ Orvalis.ini only when asked to.
 """
 
 import os
+import re
 import sys
 import time
 import zipfile
@@ -254,19 +255,51 @@ def test_upgrade_while_the_preview_runs(s):
     m.check_removed()
 
 
-def test_uninstall_asks_before_deleting_settings(s):
+def wizard_windows(s, title):
+    """X ids of the wizard with this title. Its pages add their subtitle after a space, blank on most pages
+    and missing on the first and last."""
+    r = s._xdotool("search", "--onlyvisible", "--name", "^%s ?$" % re.escape(title))
+    return [int(w) for w in r.stdout.split()]
+
+
+def find_wizard(s, title, seconds=45):
+    return s.wait_for(lambda: wizard_windows(s, title), seconds, "the wizard %r" % title)[0]
+
+
+def press_until_gone(s, title, key, seconds=30):
+    """Presses `key` in the wizard until it has gone (its pages' default buttons)."""
+    def gone():
+        ids = wizard_windows(s, title)
+        if ids:
+            s.key(ids[0], key)
+            return False
+        return True
+    s.wait_for(gone, seconds, "the wizard %r to close" % title, interval=1)
+
+
+def test_install_and_uninstall_by_hand(s):
     m = Machine(s)
-    m.install()
+    setup = "Orvalis (ScreenSaver) Setup"
+    title = "Orvalis (ScreenSaver) Uninstall"
+
+    installer = s.start(m.installer, seconds=120, name="setup-ui")
+    window = find_wizard(s, setup)
+    s.screenshot("setup-welcome")
+    # Install on the welcome page; the files page moves on by itself; Finish on the last page.
+    s.key(window, "Return")
+    s.wait_for(lambda: m.key_exists(UNINSTALL_KEY), 60, "the installation")
+    s.screenshot("setup-finished")
+    press_until_gone(s, setup, "Return")
+    s.check(installer.wait(30) == 0, "installer ended with exit code 0")
+    m.check_installed()
     with open(m.settings, "wb") as f:
         f.write(b"[Section]\r\nBGM\x8b\xe6\x95\xaa=1\r\n")
     uninstaller = s.start(os.path.join(m.install_dir, "Uninstall.exe"), seconds=120, name="uninstall-ui")
     s.check(uninstaller.wait(60) == 0, "uninstaller started and handed over")
-    # The wizard's title carries the page's (blank) subtitle after a space; its message boxes have the bare one.
-    title = "Orvalis (ScreenSaver) Uninstall"
-    wizard = title + " "
-    s.find_window(wizard, seconds=45)
+    window = find_wizard(s, title)
     s.screenshot("uninstall-confirm")
-    s.click_child(wizard, "&Uninstall")
+    s.key(window, "Return")
+    # The question about the settings file is a message box with the bare title.
     s.find_window(title, seconds=45)
     s.screenshot("uninstall-question")
     s.check(os.path.exists(m.settings), "settings still there while the question is open")
@@ -276,16 +309,8 @@ def test_uninstall_asks_before_deleting_settings(s):
     s.wait_for(lambda: not os.path.exists(m.install_dir) and not m.key_exists(UNINSTALL_KEY), 60,
                "the uninstaller to finish")
     m.check_removed()
-    # The last page: Finish is its default button.
-    window = s.find_window(wizard)
     s.screenshot("uninstall-finished")
-
-    def finished():
-        if s.x_windows(wizard):
-            s.key(window, "Return")
-            return False
-        return True
-    s.wait_for(finished, 30, "the uninstaller's window to close", interval=1)
+    press_until_gone(s, title, "Return")
 
 
 if __name__ == "__main__":
