@@ -13,4 +13,8 @@ SaverEnd PlanSaverEnd(bool timer2On, MusicKind music, std::string_view commandLi
     return end;
 }
 
+bool SaverRunOver(bool windowSeen, bool rendererEnded, int64_t msSinceStart) {
+    return windowSeen || rendererEnded || msSinceStart >= kRendererStartGraceMs;
+}
+
 }  // namespace orvalis

@@ -26,6 +26,9 @@ struct SaverScreen {
     bool timer1On = false;
     bool timer2On = false;
     bool timer3On = false;
+    HANDLE renderer = nullptr;  // only asked whether the renderer has ended
+    bool rendererSeen = false;
+    ULONGLONG startTick = 0;
 };
 
 // One saver run per process.
@@ -46,7 +49,8 @@ void StartSaverRun(HWND window, SaverScreen& s) {
     s.Pic1 = TexturePictureBmp();
     s.texturePath = WriteTextureFile(s.Pic1);
     s.rendererPath = PathInFolder(HostFolder(), kRendererFileName);
-    StartProgram(s.rendererPath);
+    s.renderer = StartProgram(s.rendererPath);
+    s.startTick = GetTickCount64();
 
     MusicPlayer& player = TheMusicPlayer();
     s.music = ChooseMusic(SaverSettings.bgmKind, SaverSettings.bgmFile);
@@ -79,7 +83,16 @@ void Timer2Tick(HWND window, SaverScreen& s) {
 }
 
 void Timer3Tick(HWND window, SaverScreen& s) {
-    if (FindWindowA(nullptr, kRendererWindowTitle)) return;
+    if (FindWindowA(nullptr, kRendererWindowTitle)) {
+        s.rendererSeen = true;
+        return;
+    }
+    const bool ended = s.renderer == nullptr || WaitForSingleObject(s.renderer, 0) != WAIT_TIMEOUT;
+    if (!SaverRunOver(s.rendererSeen, ended, static_cast<int64_t>(GetTickCount64() - s.startTick))) return;
+    if (s.renderer != nullptr) {
+        CloseHandle(s.renderer);
+        s.renderer = nullptr;
+    }
     SwitchTimer(window, kTimer3, kTimer3Interval, s.timer3On, false);
     const SaverEnd end = PlanSaverEnd(s.timer2On, s.music, s.commandLine);
     MusicPlayer& player = TheMusicPlayer();
@@ -124,7 +137,7 @@ LRESULT CALLBACK SaverScreenProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-bool StartProgram(const std::string& path) {
+HANDLE StartProgram(const std::string& path) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -133,11 +146,10 @@ bool StartProgram(const std::string& path) {
     std::string commandLine = "\"" + path + "\"";
     if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
-        return false;
+        return nullptr;
     }
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
+    return process.hProcess;
 }
 
 HWND CreateSaverScreenWindow(HINSTANCE instance, const std::string& commandLine) {

@@ -30,8 +30,8 @@ constexpr UINT kTimer3Interval = 1000;
 // the end whether the cursor is given back. Null when the window could not be made.
 HWND CreateSaverScreenWindow(HINSTANCE instance, const std::string& commandLine);
 
-// Starts a program with no arguments in a normal, activated window, without waiting and without
-// keeping a handle. False when it could not be started.
-bool StartProgram(const std::string& path);
+// Starts a program with no arguments in a normal, activated window, without waiting. Gives the process
+// handle, which only tells whether it has ended (the caller closes it), or null when it could not start.
+HANDLE StartProgram(const std::string& path);
 
 }  // namespace orvalis

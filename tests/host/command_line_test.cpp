@@ -77,3 +77,15 @@ TEST(SaverEnd, StopsWhatPlaysAndGivesTheCursorBackOnlyForS) {
     end = PlanSaverEnd(false, MusicKind::None, "/s");
     EXPECT_FALSE(end.stopCd || end.stopWav || end.stopMp3);
 }
+
+TEST(SaverRun, SlowRendererIsWaitedForButAnEndedOneIsNot) {
+    using orvalis::SaverRunOver;
+    // Starting: no window yet, the process runs: keep watching for the grace period.
+    EXPECT_FALSE(SaverRunOver(false, false, 1000));
+    EXPECT_FALSE(SaverRunOver(false, false, orvalis::kRendererStartGraceMs - 1));
+    EXPECT_TRUE(SaverRunOver(false, false, orvalis::kRendererStartGraceMs));
+    // The window was shown and is gone: the saver is over, whatever the process does.
+    EXPECT_TRUE(SaverRunOver(true, false, 1000));
+    // The renderer ended (or never started) without a window: over at once.
+    EXPECT_TRUE(SaverRunOver(false, true, 1000));
+}
