@@ -5,7 +5,8 @@
 ; Built by packaging/CMakeLists.txt:
 ;   makensis -DVERSION=1.00.0001 -DVERSION_QUAD=1.0.0.1 -DSCR_FILE=... -DDLL_FILE=... -DREADME_FILE=...
 ;            -DICON_FILE=... -DOUT_FILE=... Orvalis.nsi
-; Silent install and uninstall: /S. The uninstaller keeps the user's Orvalis.ini unless the user says otherwise.
+; Silent install and uninstall: /S. The uninstaller keeps the user's Orvalis.ini unless the user says
+; otherwise.
 
 Unicode true
 Target amd64-unicode
@@ -50,9 +51,9 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 !define MUI_UNICON "${ICON_FILE}"
 !define MUI_ABORTWARNING
 !define MUI_WELCOMEPAGE_TITLE "${PRODUCT_NAME} ${VERSION}"
-!define MUI_WELCOMEPAGE_TEXT "This installs the Orvalis screen saver for every user of this computer and makes it \
-your screen saver.$\r$\n$\r$\nOrvalis.scr and Orvalis.dll are copied into $WINDIR\System32. You can remove them \
-again under Add or Remove Programs.$\r$\n$\r$\n$_CLICK"
+!define MUI_WELCOMEPAGE_TEXT "This installs the Orvalis screen saver for every user of this computer and \
+makes it your screen saver.$\r$\n$\r$\nOrvalis.scr and Orvalis.dll are copied into $WINDIR\System32. You can \
+remove them again under Add or Remove Programs.$\r$\n$\r$\n$_CLICK"
 !define MUI_FINISHPAGE_TITLE "Orvalis is your screen saver"
 !define MUI_FINISHPAGE_TEXT "Orvalis starts when the computer has been idle for the time set under \
 Screen Saver Settings. Its own settings (the background music) open with the Settings button there."

@@ -29,7 +29,7 @@ def read_bytes(path):
         return f.read()
 
 
-# --- the ZIP (no Wine) ---------------------------------------------------------------------------------------
+# --- the ZIP (no Wine) ------------------------------------------------------------------------------
 
 def test_zip_contents():
     path = os.environ["ORVALIS_ZIP"]
@@ -59,7 +59,7 @@ def check(condition, what):
     print("ok: " + what, flush=True)
 
 
-# --- the installer under Wine ----------------------------------------------------------------------------------
+# --- the installer under Wine ----------------------------------------------------------------------
 
 class Machine:
     """The prefix as a Windows user's machine: its files, its registry and the artefacts to run on it."""
@@ -113,8 +113,10 @@ class Machine:
         p = self.s.start(os.path.join(self.install_dir, "Uninstall.exe"), "/S", seconds=120,
                          name="uninstall-%d" % self._next())
         self.s.check(p.wait(60) == 0, "uninstaller started and handed over")
-        self.s.wait_for(lambda: not os.path.exists(self.install_dir) and not self.key_exists(UNINSTALL_KEY), 60,
-                        "the uninstaller to finish")
+        self.s.wait_for(self.uninstalled, 60, "the uninstaller to finish")
+
+    def uninstalled(self):
+        return not os.path.exists(self.install_dir) and not self.key_exists(UNINSTALL_KEY)
 
     def _next(self):
         self._n += 1
@@ -136,7 +138,8 @@ class Machine:
         self.s.check(self.reg_value(UNINSTALL_KEY, "DisplayVersion") == VERSION, "entry carries the version")
         self.s.check(bool(self.reg_value(UNINSTALL_KEY, "Publisher")), "entry names a publisher")
         uninstall = self.reg_value(UNINSTALL_KEY, "UninstallString").strip('"')
-        self.s.check(os.path.isfile(self.s.prefix_path(uninstall)), "UninstallString names an existing uninstaller")
+        self.s.check(os.path.isfile(self.s.prefix_path(uninstall)),
+                     "UninstallString names an existing uninstaller")
         size_kb = sum(os.path.getsize(self.installed(n)) for n in PROGRAMS) // 1024
         estimated = int(self.reg_value(UNINSTALL_KEY, "EstimatedSize") or "0", 0)
         self.s.check(size_kb <= estimated <= size_kb + 1024,
@@ -187,7 +190,8 @@ def test_silent_install_run_upgrade_uninstall(s):
     s.check(host.wait(20) is not None, "the installed host ends after its renderer")
 
     # The user's settings, then an upgrade over the installed copy: the settings stay as they are.
-    settings = "[Section]\r\nBGM\x8b\xe6\x95\xaa=2\r\nBGM\xcc\xa7\xb2\xd9=C:\\music\\loop.wav\r\n".encode("latin-1")
+    settings = ("[Section]\r\nBGM\x8b\xe6\x95\xaa=2\r\n"
+                "BGM\xcc\xa7\xb2\xd9=C:\\music\\loop.wav\r\n").encode("latin-1")
     with open(m.settings, "wb") as f:
         f.write(settings)
     m.set_saver("C:\\windows\\system32\\other.scr")
@@ -234,11 +238,13 @@ def test_upgrade_while_the_preview_runs(s):
     area = s.start(s.tool_path("host_preview_parent.exe"), "152", "112", "0", "0", name="area")
     hwnd = s.wait_for(lambda: area.stdout().strip(), 30, "the preview area's handle")
     preview = s.start(SAVER_WIN, "/p", hwnd, name="preview")
-    s.wait_for(lambda: s.win_info("PreviewArea", children=True)["children"], 30, "the preview in its area")
+    s.wait_for(lambda: (s.win_info("PreviewArea", children=True) or {}).get("children"), 30,
+               "the preview in its area")
 
     p = s.start(m.installer, "/S", seconds=120, name="setup-locked")
     # 3010 (restart needed) as Wine hands it to Unix: the low byte.
-    s.check(p.wait(90) == 3010 & 0xFF, "an upgrade over a saver in use asks for a restart instead of claiming success")
+    s.check(p.wait(90) == 3010 & 0xFF,
+            "an upgrade over a saver in use asks for a restart instead of claiming success")
     s.check(read_bytes(installed) == old, "the copy in use is left alone")
     s.check(read_bytes(installed + ".new") == read_bytes(s.bin_path("Orvalis.scr")),
             "the new copy waits beside it")
@@ -249,8 +255,9 @@ def test_upgrade_while_the_preview_runs(s):
     s.check(area.wait(15) is not None and preview.wait(15) is not None, "preview ended")
     code, _ = m.wine("wineboot", "-r")
     s.check(code == 0, "Windows restarted")
-    s.check(read_bytes(installed) == read_bytes(s.bin_path("Orvalis.scr")) and not os.path.exists(installed + ".new"),
-            "after the restart the new Orvalis.scr is in place")
+    s.check(read_bytes(installed) == read_bytes(s.bin_path("Orvalis.scr")),
+            "after the restart the new copy is in place")
+    s.check(not os.path.exists(installed + ".new"), "and the waiting copy is gone")
     m.uninstall_silently()
     m.check_removed()
 
@@ -306,8 +313,7 @@ def test_install_and_uninstall_by_hand(s):
     # Its text runs over several lines, which the window lister cannot report: answer with the keyboard.
     s.key(s.find_window(title), "alt+y")
     s.wait_for(lambda: not os.path.exists(m.settings), 30, "Orvalis.ini deleted after Yes")
-    s.wait_for(lambda: not os.path.exists(m.install_dir) and not m.key_exists(UNINSTALL_KEY), 60,
-               "the uninstaller to finish")
+    s.wait_for(m.uninstalled, 60, "the uninstaller to finish")
     m.check_removed()
     s.screenshot("uninstall-finished")
     press_until_gone(s, title, "Return")
