@@ -43,7 +43,7 @@ endfunction()
 function(orvalis_wine_test_properties)
     set_tests_properties(${ARGN} PROPERTIES
         FIXTURES_REQUIRED wine_unit
-        ENVIRONMENT "ORVALIS_WINE_DIR=${ORVALIS_WINE_DIR}/unit"
+        ENVIRONMENT "ORVALIS_WINE_DIR=${ORVALIS_WINE_DIR}/unit;ORVALIS_TEST_OUTPUT=${CMAKE_BINARY_DIR}/test-output"
         TIMEOUT 180)
 endfunction()
 

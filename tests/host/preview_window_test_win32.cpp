@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "host/host_resources.h"
@@ -49,6 +52,42 @@ Pixels ReadDc(HDC source, int width, int height) {
     DeleteDC(memory);
     DeleteObject(section);
     return out;
+}
+
+// Keeps what the preview area showed as a 24-bit .bmp under the test output, for people to look at.
+void SaveForPeople(const Pixels& p, const char* name) {
+    const char* root = std::getenv("ORVALIS_TEST_OUTPUT");
+    if (root == nullptr || p.width <= 0) return;
+    std::string folder = std::string("Z:") + root + "/preview_window";
+    for (char& c : folder) c = c == '/' ? '\\' : c;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const int row = (p.width * 3 + 3) & ~3;
+    std::vector<uint8_t> file(54 + static_cast<size_t>(row) * p.height, 0);
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, static_cast<uint32_t>(file.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(p.width));
+    put32(22, static_cast<uint32_t>(p.height));
+    file[26] = 1;
+    file[28] = 24;
+    for (int y = 0; y < p.height; ++y) {
+        uint8_t* out = &file[54 + static_cast<size_t>(p.height - 1 - y) * row];
+        for (int x = 0; x < p.width; ++x) {
+            const uint32_t c = p.At(x, y);
+            out[3 * x] = static_cast<uint8_t>(c);
+            out[3 * x + 1] = static_cast<uint8_t>(c >> 8);
+            out[3 * x + 2] = static_cast<uint8_t>(c >> 16);
+        }
+    }
+    if (FILE* f = std::fopen((folder + "\\" + name).c_str(), "wb")) {
+        std::fwrite(file.data(), 1, file.size(), f);
+        std::fclose(f);
+    }
 }
 
 Pixels PreviewPicture() {
@@ -123,6 +162,7 @@ TEST_F(PreviewWindow, FillsTheStandardAreaWithThePicture) {
 
     const Pixels picture = PreviewPicture();
     const Pixels shown = AreaPixels(152, 112);
+    SaveForPeople(shown, "preview-152x112.bmp");
     int same = 0;
     for (int y = 0; y < 112; ++y) {
         for (int x = 0; x < 152; ++x) same += shown.At(x, y) == picture.At(x, y);
