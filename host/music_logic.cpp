@@ -1,5 +1,7 @@
 #include "host/music_logic.h"
 
+#include "host/numeric_text.h"
+
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -27,17 +29,11 @@ std::string BufferText(const char* buffer, size_t size) {
     return std::string(buffer, n);
 }
 
-// A track number reply as a whole number (blanks allowed, halves to even); nullopt when it is not one.
+// A track number reply as a whole number (halves to even); nullopt when it is not one.
 std::optional<long> TrackNumber(const std::string& text) {
-    std::string compact;
-    for (char c : text) {
-        if (c != ' ' && c != '\t') compact.push_back(c);
-    }
-    if (compact.empty()) return std::nullopt;
-    char* end = nullptr;
-    const double value = std::strtod(compact.c_str(), &end);
-    if (end == compact.c_str() || *end != '\0' || !std::isfinite(value)) return std::nullopt;
-    const double rounded = std::nearbyint(value);  // default rounding mode: halves to even
+    const std::optional<double> value = ReadNumericText(text);
+    if (!value) return std::nullopt;
+    const double rounded = std::nearbyint(*value);  // default rounding mode: halves to even
     if (rounded < -32768.0 || rounded > 32767.0) return std::nullopt;
     return static_cast<long>(rounded);
 }

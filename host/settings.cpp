@@ -3,47 +3,16 @@
 #include <cmath>
 
 #include "host/command_line.h"
+#include "host/numeric_text.h"
 
 namespace orvalis {
 
 SaverSettingsRecord SaverSettings;
 
-namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-}  // namespace
-
 bool ReadSettingNumber(std::string_view text, int16_t& field) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    // The trimmed text must be one number and nothing else: [sign] digits [. digits] [E [sign] digits].
-    size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    size_t digits = 0;
-    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
-    }
-    if (digits == 0) return false;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-        size_t exponentDigits = 0;
-        while (i < text.size() && IsDigit(text[i])) ++i, ++exponentDigits;
-        if (exponentDigits == 0) return false;
-    }
-    if (i != text.size()) return false;
-    double value = 0.0;
-    if (!ReadLeadingNumber(text, value)) return false;
-    const double whole = std::floor(value);
+    const std::optional<double> value = ReadNumericText(text);
+    if (!value) return false;
+    const double whole = std::floor(*value);
     if (whole < -32768.0 || whole > 32767.0) return false;
     field = static_cast<int16_t>(whole);
     return true;

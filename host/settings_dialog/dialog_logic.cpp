@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "host/numeric_text.h"
 #include "host/settings.h"
 
 namespace orvalis::dialog {
@@ -43,22 +44,9 @@ std::vector<std::string> RepeatListItems() {
 }
 
 int16_t RepeatValueForSave(const std::string& text) {
-    size_t begin = text.find_first_not_of(" \t");
-    size_t end = text.find_last_not_of(" \t");
-    if (begin == std::string::npos) return 0;
-    const std::string body = text.substr(begin, end - begin + 1);
-    // Plain decimal only: a sign, digits, an optional fraction.
-    size_t i = 0;
-    if (body[i] == '+' || body[i] == '-') ++i;
-    size_t digits = 0;
-    while (i < body.size() && body[i] >= '0' && body[i] <= '9') ++i, ++digits;
-    if (i < body.size() && body[i] == '.') {
-        ++i;
-        while (i < body.size() && body[i] >= '0' && body[i] <= '9') ++i, ++digits;
-    }
-    if (digits == 0 || i != body.size()) return 0;
-    const double value = std::strtod(body.c_str(), nullptr);
-    const double rounded = std::nearbyint(value);  // default rounding mode: halves to even
+    const std::optional<double> value = ReadNumericText(text);
+    if (!value) return 0;
+    const double rounded = std::nearbyint(*value);  // default rounding mode: halves to even
     if (rounded < -32768.0 || rounded > 32767.0) return 0;
     return static_cast<int16_t>(rounded);
 }

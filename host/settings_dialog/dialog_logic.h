@@ -65,9 +65,9 @@ std::string RepeatNumberText(int value);
 // The 31 list items of the track box: the texts of 0 .. 30.
 std::vector<std::string> RepeatListItems();
 
-// The track box text as a number for saving: a numeric text (blanks around it allowed, an optional sign, an
-// optional fraction) rounded to the nearest whole number with halves to even; anything else, and any value
-// outside -32768..32767, gives 0.
+// The track box text as a number for saving: a numeric text (as the settings file's numbers are read)
+// rounded to the nearest whole number with halves to even; anything else, and any value outside
+// -32768..32767, gives 0.
 int16_t RepeatValueForSave(const std::string& text);
 
 // Window placement on load: centred across, its top at one third of the free height.

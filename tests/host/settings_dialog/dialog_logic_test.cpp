@@ -85,7 +85,8 @@ TEST(DialogNumbers, TrackTextSavedRoundingHalvesToEven) {
     EXPECT_EQ(RepeatValueForSave("1.5"), 2);
     EXPECT_EQ(RepeatValueForSave("12abc"), 0);
     EXPECT_EQ(RepeatValueForSave("-"), 0);
-    EXPECT_EQ(RepeatValueForSave("1e3"), 0);
+    EXPECT_EQ(RepeatValueForSave("1e3"), 1000) << "read as the settings file reads numbers";
+    EXPECT_EQ(RepeatValueForSave("1e"), 0);
     EXPECT_EQ(RepeatValueForSave("32767"), 32767);
     EXPECT_EQ(RepeatValueForSave("-32768"), -32768);
     EXPECT_EQ(RepeatValueForSave("32768"), 0) << "no 16-bit form: saved as 0";
