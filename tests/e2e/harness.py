@@ -53,6 +53,11 @@ def _env_from_script(path):
     return env
 
 
+def _unescape(text):
+    """Undoes wininfo's escapes of backslashes, line breaks and the field separator."""
+    return re.sub(r"\\(\\|n|r|x7c)", lambda m: {"\\": "\\", "n": "\n", "r": "\r", "x7c": "|"}[m.group(1)], text)
+
+
 class Program:
     """A Windows program started through `timeout wine ...`, output in files."""
 
@@ -315,7 +320,7 @@ class Session:
             key, _, value = line.partition("=")
             if key == "child":
                 hwnd, cls, text_, rect, visible = value.split("|")
-                info["children"].append({"hwnd": hwnd, "class": cls, "text": text_,
+                info["children"].append({"hwnd": hwnd, "class": cls, "text": _unescape(text_),
                                          "rect": tuple(int(v) for v in rect.split(",")),
                                          "visible": visible == "1"})
             elif key in ("window", "client", "client_origin"):
@@ -325,7 +330,7 @@ class Session:
             elif key in ("pid", "visible", "iconic"):
                 info[key] = int(value)
             else:
-                info[key] = value.strip()
+                info[key] = _unescape(value.strip())
         return info
 
     def display_mode(self):

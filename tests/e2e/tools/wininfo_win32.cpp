@@ -24,10 +24,20 @@ std::string Narrow(const wchar_t* text) {
     return narrow;
 }
 
+// One line of text: backslashes, line breaks and the field separator are written as \\, \n, \r and \x7c,
+// so that a message box's several-line text cannot break the one-line-per-window output.
 std::string TextOf(HWND window) {
     wchar_t text[512] = {};
     GetWindowTextW(window, text, 512);
-    return Narrow(text);
+    std::string out;
+    for (char c : Narrow(text)) {
+        if (c == '\\') out += "\\\\";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else if (c == '|') out += "\\x7c";
+        else out += c;
+    }
+    return out;
 }
 
 std::string ClassOf(HWND window) {
