@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <string>
+#include <utility>
 
 #include "tests/renderer/dib_test_files.h"
 
@@ -70,6 +71,21 @@ TEST(DibDecode, ShortColourTableReadsMissingEntriesAsBlack) {
     f.bits = {0, 1, 2, 255};
     const Rgb c0 = PaletteColor(0), c1 = PaletteColor(1);
     ExpectDecodes(Build(f), 4, 1, {c0.r, c0.g, c0.b, c1.r, c1.g, c1.b, 0, 0, 0, 0, 0, 0});
+}
+
+TEST(DibDecode, ColourTablesLongerThanTheBitDepthCanIndex) {
+    // 1 bit with 16 colours, 4 bits with 200, 8 bits with 300: every entry is copied, the pixels reach only
+    // the first 2, 16 or 256.
+    for (const auto& [bitCount, colours] : {std::pair{1, 16}, std::pair{4, 200}, std::pair{8, 300}}) {
+        SCOPED_TRACE(testing::Message() << bitCount << " bits, " << colours << " colours");
+        InfoFile f = Palettised(9, 2, bitCount);
+        f.clrUsed = static_cast<uint32_t>(colours);
+        f.table = PaletteTable(colours);
+        const auto parsed = ParseDib(Build(f));
+        ASSERT_EQ(parsed.failure, DibFailure::None);
+        EXPECT_EQ(parsed.layout.info.size(), 40u + colours * 4u);
+        ExpectDecodes(Build(f), 9, 2, ExpectedPalettised(9, 2, 1 << bitCount));
+    }
 }
 
 TEST(DibDecode, CoreHeaderAndPackedFilesDecodeLikeFullOnes) {
