@@ -23,7 +23,9 @@ uint32_t WinSoundOutput::WaveDeviceCount() {
 
 void WinSoundOutput::PlayLooping(const std::string& sound) {
     // No file-name flag: the platform tries the text as a registered sound name first, then as a file.
-    PlaySoundA(sound.c_str(), nullptr, SND_ASYNC | SND_LOOP);
+    // SND_NODEFAULT: a file that vanished since the settings were read must leave the saver silent, not
+    // loop the system's default sound for the whole run.
+    PlaySoundA(sound.c_str(), nullptr, SND_ASYNC | SND_LOOP | SND_NODEFAULT);
 }
 
 void WinSoundOutput::StopAll() {

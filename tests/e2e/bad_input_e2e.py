@@ -1,0 +1,103 @@
+"""Bad input to the real Orvalis.scr under Wine: command lines nobody should pass, and a settings file the
+settings window cannot write. Each case ends or runs as designed, shows no message, and leaves no window and no
+process behind."""
+
+import os
+import stat
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from dialog_e2e import CMD_SET, TITLE as DIALOG_TITLE, Dialog, install_saver, read, settings_file  # noqa: E402
+from harness import main  # noqa: E402
+from host_e2e import unix_processes_of_prefix  # noqa: E402
+
+RENDERER_TITLE = "Orvalis_VC"
+SAVER_TITLE = "Veyra_Main"
+PREVIEW_TITLE = "Preview Window"
+AREA_TITLE = "PreviewArea"
+WM_CLOSE = 0x0010
+
+
+def check_nothing_left(s, what):
+    for title in (RENDERER_TITLE, SAVER_TITLE, PREVIEW_TITLE, DIALOG_TITLE):
+        s.check(s.wait_window_gone(title, 5), "%s: no %s window is left" % (what, title))
+    s.wait_for(lambda: not unix_processes_of_prefix(s, "Orvalis."), 10, "%s: the host's process to end" % what,
+               interval=0.3)
+
+
+def dead_window_handle(s):
+    """The handle of a window that existed and was destroyed, with its process gone."""
+    area = s.start(s.tool_path("host_preview_parent.exe"), "152", "112", "0", "0", name="area")
+    hwnd = s.wait_for(lambda: area.stdout().strip(), 30, "the preview area's handle")
+    s.check(s.post(AREA_TITLE, WM_CLOSE), "the area is asked to close")
+    s.check(area.wait(15) == 0, "the area and its process are gone")
+    return hwnd
+
+
+def test_preview_and_unknown_command_lines_end_at_once(s):
+    folder, _ = install_saver(s, settings_file(b"0", b"0", b""))
+    host_path = os.path.join(folder, "Orvalis.scr")
+    dead = dead_window_handle(s)
+    cases = [
+        ("/p", "garbage"), ("/p", "-5"), ("/p", "-2147483648"), ("/p", "99999999999999999999999"),
+        ("/p", "1e300"), ("/p", "4294967296"), ("/p", dead), ("/p:" + dead,), ("/p", "0x10"),
+        ("/x",), ("-", "s"), ("/", "/s"),
+        # A command line near the 32 KB limit, every letter but the first two beyond any reader's buffer.
+        ("/p" + "9" * 32000,), ("/q" + "A" * 32000,),
+    ]
+    for args in cases:
+        what = "Orvalis.scr " + " ".join(a if len(a) < 40 else a[:20] + "...(%d chars)" % len(a) for a in args)
+        host = s.start(host_path, *args, name="host-%02d" % cases.index(args))
+        s.check(host.wait(20) == 0, "%s ends at once with exit code 0" % what)
+        check_nothing_left(s, what)
+
+
+def test_configure_with_trailing_garbage_opens_the_settings(s):
+    original = settings_file(b"1", b"2", b"")
+    folder, ini = install_saver(s, original)
+    host = s.start(os.path.join(folder, "Orvalis.scr"), "/c:garbage", name="host")
+    dialog = Dialog(s, host)
+    s.check(s.post(DIALOG_TITLE, WM_CLOSE), "the close request reaches the settings window")
+    dialog.wait_closed()
+    s.check(read(ini) == original, "closing writes nothing")
+    check_nothing_left(s, "/c:garbage")
+
+
+def test_saver_with_a_32_kb_command_line_runs_and_ends(s):
+    folder, _ = install_saver(s, settings_file(b"0", b"0", b""))
+    s.remove_textures()
+    host = s.start(os.path.join(folder, "Orvalis.scr"), "/s" + "x" * 32000, name="host")
+    window = s.find_window(RENDERER_TITLE, seconds=60, program=host)
+    s.wait_for(lambda: s.win_info(SAVER_TITLE), 20, "the Veyra_Main window")
+    s.hold_key(window, "Escape")
+    s.check(host.wait(20) == 0, "the saver ends normally")
+    check_nothing_left(s, "/s and 32 KB")
+
+
+def test_set_into_a_settings_file_that_cannot_be_written_closes_quietly(s):
+    original = settings_file(b"1", b"4", b"")
+    folder, ini = install_saver(s, original)
+    # Read-only, and held open by another program that lets nobody write it. NOTE: Wine keeps the read-only
+    # attribute as the file's write permissions, which do not stop a process running as root; the other
+    # program's sharing mode does.
+    os.chmod(ini, stat.S_IRUSR | stat.S_IRGRP | stat.S_IROTH)
+    stamp = os.stat(ini).st_mtime_ns
+    try:
+        holder = s.start(s.tool_path("holdfile.exe"), "C:\\Saver\\Orvalis.ini", name="holder")
+        s.wait_for(lambda: "held" in holder.stdout(), 30, "the settings file to be held")
+        host = s.start(os.path.join(folder, "Orvalis.scr"), "/c", name="host")
+        dialog = Dialog(s, host)
+        dialog.select_row(0)
+        dialog.click_rect(CMD_SET)
+        # A message box would keep the host alive: the window must close and the host end by itself.
+        dialog.wait_closed()
+        holder.stop()
+        s.check(read(ini) == original, "the old settings file is byte-identical")
+        s.check(os.stat(ini).st_mtime_ns == stamp, "and was not written at all")
+        check_nothing_left(s, "Set into a file that cannot be written")
+    finally:
+        os.chmod(ini, stat.S_IRUSR | stat.S_IWUSR)
+
+
+if __name__ == "__main__":
+    main(globals())
