@@ -46,6 +46,8 @@ LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_CREATE: {
             auto instance = reinterpret_cast<CREATESTRUCTW*>(lParam)->hInstance;
             // The picture's design size; HostMain gives it the parent's size when it embeds the window.
+            // Without its picture the preview still shows black, as any failed step leaves it.
+            // cppcheck-suppress ignoredReturnValue
             CreateWindowExW(0, kImageClass, L"Img_Prev", WS_CHILD | WS_VISIBLE, 0, 0, 152, 112, window,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kImgPrevId)), instance,
                             reinterpret_cast<void*>(GetWindowLongPtrW(window, GWLP_USERDATA)));

@@ -180,7 +180,7 @@ TEST_F(EmitterTest, DrawSendsOneStripOfFourBillboardCornersPerParticle) {
     const float tex[4][2] = {{0, 1}, {0, 0}, {1, 1}, {1, 0}};
     for (int i = 0; i < 3; ++i) {
         for (int k = 0; k < 4; ++k) {
-            const auto& v = sink.vertices[static_cast<size_t>(4 * i + k)];
+            const auto& v = sink.vertices[static_cast<size_t>(i) * 4 + static_cast<size_t>(k)];
             EXPECT_EQ(v.position, e.At(i).position + offsets[k]);
             EXPECT_EQ(v.s, tex[k][0]);
             EXPECT_EQ(v.t, tex[k][1]);

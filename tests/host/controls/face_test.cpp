@@ -9,6 +9,7 @@ namespace {
 std::vector<Rect> Destinations(int32_t widthPixels, int32_t heightPixels) {
     PixelPieces p = FacePiecesPixels(widthPixels * kTwipsPerPixel, heightPixels * kTwipsPerPixel);
     std::vector<Rect> out;
+    out.reserve(static_cast<size_t>(p.count));
     for (int i = 0; i < p.count; ++i) out.push_back(p.pieces[i].destination);
     return out;
 }

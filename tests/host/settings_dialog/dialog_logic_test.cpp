@@ -146,7 +146,7 @@ TEST(DialogPictures, HandCursorPointsAtItsHotSpot) {
     const CursorMasks m = HandCursorMasks();
     // Hot spot: drawn black (AND 0, XOR 0); a corner: transparent (AND 1, XOR 0); inside the palm: white.
     auto bit = [](const std::array<uint8_t, 128>& plane, int x, int y) {
-        return (plane[static_cast<size_t>(y * 4 + x / 8)] >> (7 - x % 8)) & 1;
+        return (plane[static_cast<size_t>(y) * 4 + static_cast<size_t>(x / 8)] >> (7 - x % 8)) & 1;
     };
     EXPECT_EQ(bit(m.andMask, 12, 10), 0);
     EXPECT_EQ(bit(m.xorMask, 12, 10), 0);
