@@ -105,7 +105,7 @@ def test_runs_back_to_back(s):
                                                                        for f in changed)))
     report.write("runs %d, %.1f s\n" % (runs, time.monotonic() - t0))
     report.close()
-    s.check(len(textures) == 1, "every run wrote the same texture file (%d different)" % len(textures))
+    s.check(len(textures) == 1, "every run wrote the same texture file (%d distinct)" % len(textures))
     s.check(not growth, "no program grew while it ran: %s" % ("; ".join(growth) or "none"))
 
 

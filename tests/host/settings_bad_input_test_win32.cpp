@@ -86,7 +86,9 @@ protected:
     }
 
     static std::string Section(const std::string& body) { return "[Section]\r\n" + body; }
-    static std::string Line(const std::string& key, const std::string& value) { return key + "=" + value + "\r\n"; }
+    static std::string Line(const std::string& key, const std::string& value) {
+        return key + "=" + value + "\r\n";
+    }
 
     std::string folder_;
     std::string ini_;
@@ -112,7 +114,8 @@ TEST_F(SettingsBadInput, JunkFilesAndFilesWithoutTheSectionGiveTheDefaults) {
 TEST_F(SettingsBadInput, AOneMegabyteFileIsReadToItsEnd) {
     std::string big;
     while (big.size() < 1024 * 1024) big += "; filler line of a settings file that grew far too long\r\n";
-    const SaverSettingsRecord s = Load(big + Section(Line(kKind, "2") + Line(kRepeat, "4") + Line(kFile, music_)));
+    const SaverSettingsRecord s =
+        Load(big + Section(Line(kKind, "2") + Line(kRepeat, "4") + Line(kFile, music_)));
     EXPECT_EQ(s.bgmKind, 2);
     EXPECT_EQ(s.bgmRepeat, 4);
     EXPECT_EQ(s.bgmFile, music_);
@@ -132,8 +135,8 @@ TEST_F(SettingsBadInput, NumbersAsPeopleAndOtherProgramsWriteThem) {
     const struct {
         const char* text;
         int16_t value;
-    } cases[] = {{" 2 ", 2},  {"\t1", 1},    {"2e0", 2},  {"1E1", 10}, {"-0.5", -1}, {"2.9", 2},
-                 {"70000", 7}, {"1 2", 7},   {"2x", 7},   {"", 0},     {"0x2", 7},    {"1e", 7}};
+    } cases[] = {{" 2 ", 2},   {"\t1", 1}, {"2e0", 2}, {"1E1", 10}, {"-0.5", -1}, {"2.9", 2},
+                 {"70000", 7}, {"1 2", 7}, {"2x", 7},  {"", 0},     {"0x2", 7},   {"1e", 7}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         SaverSettingsRecord start;
@@ -147,8 +150,8 @@ TEST_F(SettingsBadInput, NumbersAsPeopleAndOtherProgramsWriteThem) {
 
 TEST_F(SettingsBadInput, OverlongValuesAreCutAndThenJudged) {
     // 298 zeros and a 2: the first 255 bytes are all zeros.
-    SaverSettingsRecord s = Load(Section(Line(kKind, std::string(298, '0') + "2") +
-                                         Line(kFile, music_ + std::string(300, 'x'))));
+    SaverSettingsRecord s =
+        Load(Section(Line(kKind, std::string(298, '0') + "2") + Line(kFile, music_ + std::string(300, 'x'))));
     EXPECT_EQ(s.bgmKind, 0);
     EXPECT_EQ(s.bgmFile, "");
     EXPECT_EQ(s.browseFolder, folder_);
@@ -163,9 +166,9 @@ TEST_F(SettingsBadInput, OverlongValuesAreCutAndThenJudged) {
 }
 
 TEST_F(SettingsBadInput, MusicPathsThatNameNoReadableFile) {
-    for (const std::string& path : {folder_, folder_ + "\\", std::string("\\\\nosuchserver\\share\\a.wav"),
-                                    std::string("C:"), std::string("\\\\?\\"), std::string(":"),
-                                    music_ + "\\x.wav", std::string(250, '\\')}) {
+    for (const std::string& path :
+         {folder_, folder_ + "\\", std::string("\\\\nosuchserver\\share\\a.wav"), std::string("C:"),
+          std::string("\\\\?\\"), std::string(":"), music_ + "\\x.wav", std::string(250, '\\')}) {
         SCOPED_TRACE(path);
         const SaverSettingsRecord s = Load(Section(Line(kKind, "2") + Line(kFile, path)));
         EXPECT_EQ(s.bgmKind, 0);

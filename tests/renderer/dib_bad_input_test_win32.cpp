@@ -1,7 +1,7 @@
 // Hostile bitmap files through the real reader: the system's run-length decoder fed runs, deltas and escapes
 // that leave the row, the image or the data, colour counts the bit depth cannot use, and paths that are no
-// files. Each file is laid out so that its last byte is the last byte of a memory page: a read past the end of
-// the file faults instead of passing unnoticed.
+// files. Each file is laid out so that its last byte is the last byte of a memory page: a read past the end
+// of the file faults instead of passing unnoticed.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -131,7 +131,8 @@ TEST_F(DibBadInput, RunLengthDataThatLeavesTheRowTheImageOrTheFile) {
 
 TEST_F(DibBadInput, WellFormedRunLengthDataEndingOnAPageStillLoads) {
     // The page-end layout itself must not be what fails the cases above.
-    const orvalis::RgbImagePtr image = Load(EndingOnAPage(RunLength(orvalis::kBiRle8, {4, 7, 0, 0, 4, 9, 0, 1})));
+    const orvalis::RgbImagePtr image =
+        Load(EndingOnAPage(RunLength(orvalis::kBiRle8, {4, 7, 0, 0, 4, 9, 0, 1})));
     ASSERT_TRUE(image);
     EXPECT_TRUE(messages.empty());
     const Rgb c7 = PaletteColor(7), c9 = PaletteColor(9);
@@ -141,7 +142,7 @@ TEST_F(DibBadInput, WellFormedRunLengthDataEndingOnAPageStillLoads) {
 }
 
 TEST_F(DibBadInput, ColourCountsAboveWhatTheBitsCanIndex) {
-    // 1 bit with 16 colours, 4 bits with 200, 8 bits with 300: the pixels can only reach the first 2, 16, 256.
+    // 1 bit with 16 colours, 4 bits with 200, 8 bits with 300: the pixels reach only the first 2, 16, 256.
     for (const auto& [bitCount, colours] : {std::pair{1, 16}, std::pair{4, 200}, std::pair{8, 300}}) {
         SCOPED_TRACE(testing::Message() << bitCount << " bits, " << colours << " colours");
         InfoFile f = Palettised(9, 2, bitCount);
@@ -159,9 +160,8 @@ TEST_F(DibBadInput, ColourCountsAboveWhatTheBitsCanIndex) {
 }
 
 TEST_F(DibBadInput, SizesWhoseByteCountsOverflowAreRefusedWithTheConversionMessage) {
-    for (const auto& [width, height, bitCount] :
-         {std::tuple{65536, 65536, 24}, std::tuple{0x7FFFFFFF, 3, 32}, std::tuple{3, INT_MIN, 24},
-          std::tuple{16384, 16384, 32}}) {
+    for (const auto& [width, height, bitCount] : {std::tuple{65536, 65536, 24}, std::tuple{0x7FFFFFFF, 3, 32},
+                                                  std::tuple{3, INT_MIN, 24}, std::tuple{16384, 16384, 32}}) {
         SCOPED_TRACE(testing::Message() << width << " x " << height << " x " << bitCount);
         InfoFile f = Picture24(4, 4);
         f.width = width;
