@@ -54,8 +54,11 @@ std::string Utf8Text(HWND window) {
 
 struct DialogState;
 HWND MakeButton(DialogState& s, HWND parent, int id, const Rect& r, const char* caption);
+// The window follows the button's Enabled property, so that a disabled button drops out of the Tab order
+// and gets no input at all.
 void SetButtonEnabled(HWND button, bool enabled) {
     if (Command* c = CommandFromWindow(button)) c->Enabled(enabled);
+    EnableWindow(button, enabled ? TRUE : FALSE);
 }
 void InitializeButton(HWND button) {
     if (Command* c = CommandFromWindow(button)) c->Initialize();
@@ -216,6 +219,15 @@ void ApplyChoice(DialogState& s, int choice) {
     const auto states = dialog::StatesForChoice(choice);
     EnableWindow(s.repeatBox, states.repeatEnabled ? TRUE : FALSE);
     SetButtonEnabled(s.cmdFile, states.fileButtonEnabled);
+    // A control that was just disabled cannot keep the keyboard: hand it to the first one in the Tab order.
+    HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(s.window, focus) && !IsWindowEnabled(focus)) focus = nullptr;
+    for (HWND w = focus; w != nullptr && w != s.window; w = GetParent(w)) {
+        if (!IsWindowEnabled(w)) focus = nullptr;
+    }
+    if (focus == nullptr && GetActiveWindow() == s.window) {
+        if (HWND next = GetNextDlgTabItem(s.window, nullptr, FALSE)) SetFocus(next);
+    }
     Repaint(s);
 }
 

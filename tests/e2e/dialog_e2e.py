@@ -238,6 +238,52 @@ def test_second_instance_ends_at_once(s):
     dialog.wait_closed()
 
 
+def focused_control(s, dialog):
+    """Client rectangle of the control that has the keyboard focus, and its class."""
+    info = s.win_info(TITLE, children=True)
+    c = next((c for c in info["children"] if c["hwnd"].lower() == info.get("focus", "").lower()), None)
+    if c is None:
+        return None
+    left, top, right, bottom = c["rect"]
+    ox, oy = dialog.origin
+    return c["class"].lower(), (left - ox, top - oy, right - left, bottom - top)
+
+
+def tab_walk(s, dialog, steps):
+    seen = []
+    for _ in range(steps):
+        s._xdotool("key", "Tab", check=True)
+        time.sleep(0.3)
+        seen.append(s.wait_for(lambda: focused_control(s, dialog), 10, "a focused control"))
+    return seen
+
+
+def test_tab_order(s):
+    dialog, ini = open_dialog(s, settings_file(b"1", b"0", b""))
+    set_button = ("veyra.command", CMD_SET)
+    cancel = ("veyra.command", CMD_CAN)
+    file_button = ("veyra.command", (PANEL[0] + CMD_FILE[0], PANEL[1] + CMD_FILE[1], CMD_FILE[2], CMD_FILE[3]))
+    # The audio CD row: the track box is in the order, the disabled file button is not.
+    dialog.click_rect(REPEAT_BOX, in_panel=True)
+    first = s.wait_for(lambda: focused_control(s, dialog), 10, "the track box's focus")
+    s.check(first[0] == "edit", "a click puts the focus into the track box (%s)" % (first,))
+    walk = tab_walk(s, dialog, 3)
+    s.log("tab walk from the track box: %s" % walk)
+    s.check(walk[0] == set_button and walk[1] == cancel, "Tab goes on to Set, then Cancel")
+    s.check(walk[2][0] == "edit", "and back to the track box")
+    # The file row: the file button comes before Set; the disabled track box is passed over. The focus left
+    # the track box when it was disabled, for the first control in the order.
+    dialog.select_row(2)
+    now = s.wait_for(lambda: focused_control(s, dialog), 10, "the focus after the track box was disabled")
+    s.check(now == file_button, "the disabled track box hands the focus to the file button (%s)" % (now,))
+    walk = tab_walk(s, dialog, 3)
+    s.log("tab walk with the file row: %s" % walk)
+    s.check(walk == [set_button, cancel, file_button], "the file button, Set, Cancel, round again")
+    dialog.click_rect(CMD_CAN)
+    dialog.wait_closed()
+    s.check(read(ini) == settings_file(b"1", b"0", b""), "Cancel wrote nothing")
+
+
 def test_layout_matches_the_design(s):
     dialog, ini = open_dialog(s, settings_file(b"1", b"7", b""))
     s.check(dialog.info["client"] == (496, 243), "the client area is 496 x 243 (%s)" % (dialog.info["client"],))

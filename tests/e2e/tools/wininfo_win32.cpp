@@ -80,7 +80,11 @@ int main(int argc, char** argv) {
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
     DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
+    const DWORD thread = GetWindowThreadProcessId(window, &pid);
+    // The window that has the keyboard focus on that window's thread.
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    const HWND focus = GetGUIThreadInfo(thread, &gui) ? gui.hwndFocus : nullptr;
     std::printf("hwnd=%p\n", static_cast<void*>(window));
     std::printf("pid=%lu\n", pid);
     std::printf("class=%s\n", ClassOf(window).c_str());
@@ -92,6 +96,7 @@ int main(int argc, char** argv) {
     std::printf("client_origin=%ld,%ld\n", origin.x, origin.y);
     std::printf("visible=%d\n", IsWindowVisible(window) ? 1 : 0);
     std::printf("iconic=%d\n", IsIconic(window) ? 1 : 0);
+    std::printf("focus=%p\n", static_cast<void*>(focus));
     if (argc >= 3 && std::strcmp(argv[2], "--children") == 0) EnumChildWindows(window, PrintChild, 0);
     return 0;
 }
