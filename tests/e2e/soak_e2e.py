@@ -57,7 +57,9 @@ def memory_of(pid):
 
 
 def one_run(s, folder, index, seconds):
-    host = s.start(os.path.join(folder, "Orvalis.scr"), "/s", name="host-%03d" % index)
+    # The time limit of the run must leave room for long single runs.
+    host = s.start(os.path.join(folder, "Orvalis.scr"), "/s", name="host-%03d" % index,
+                   seconds=int(WARM_UP_SECONDS + seconds) + 120)
     window = s.find_window(RENDERER_TITLE, seconds=60, program=host)
     pids = {SAVER_TITLE: s.wait_for(lambda: unix_pid_of(s, "Orvalis.scr"), 20, "the host's process"),
             RENDERER_TITLE: s.wait_for(lambda: unix_pid_of(s, "Orvalis.dll"), 20,
