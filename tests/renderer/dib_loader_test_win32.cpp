@@ -50,7 +50,7 @@ protected:
     }
 
     std::string Write(const std::string& name, const Bytes& bytes) {
-        const std::string path = folder_ + name;
+        std::string path = folder_ + name;
         WriteFileBytes(path, bytes);
         written_.push_back(path);
         return path;
