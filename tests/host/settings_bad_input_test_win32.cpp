@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "host/settings_store_win32.h"
 
@@ -64,7 +65,7 @@ protected:
     // the file's bytes and time are as they were.
     SaverSettingsRecord Load(const std::string& bytes, SaverSettingsRecord start = {}) {
         Write(ini_, bytes);
-        return LoadUnchanged(start);
+        return LoadUnchanged(std::move(start));
     }
 
     SaverSettingsRecord LoadUnchanged(SaverSettingsRecord start = {}) {
@@ -107,7 +108,8 @@ TEST_F(SettingsBadInput, JunkFilesAndFilesWithoutTheSectionGiveTheDefaults) {
     ExpectDefaults(Load(junk));
     ExpectDefaults(Load(Line(kKind, "1") + Line(kRepeat, "3") + Line(kFile, music_)));
     ExpectDefaults(Load("[Other]\r\n" + Line(kKind, "1") + Line(kRepeat, "3")));
-    ExpectDefaults(Load("\xFF\xFE[\0S\0e\0c\0"));  // a cut-off UTF-16 file
+    const char utf16[] = "\xFF\xFE[\0S\0e\0c\0";  // a cut-off UTF-16 file
+    ExpectDefaults(Load(std::string(utf16, sizeof utf16 - 1)));
     ExpectDefaults(Load(""));
 }
 
