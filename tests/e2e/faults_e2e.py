@@ -4,44 +4,22 @@ window of the saver left behind."""
 
 import ctypes
 import os
-import shutil
 import struct
 import subprocess
 import sys
-import tempfile
 import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from dialog_e2e import install_saver, settings_file  # noqa: E402
-from harness import TestFailure, main  # noqa: E402
+from harness import main  # noqa: E402
 from host_e2e import TRACE_ENV, cursor_calls, read_bytes, renderer_unix_pid, unix_processes_of_prefix  # noqa: E402
-from music_e2e import SILENCE, SOUND, Recorder, make_tone  # noqa: E402
+from music_e2e import SILENCE, SOUND, Recorder, SoundServer, make_tone  # noqa: E402
 from soak_e2e import unix_pid_of  # noqa: E402
 
 RENDERER_TITLE = "Orvalis_VC"
 SAVER_TITLE = "Veyra_Main"
 TIMER3_SECONDS = 1.0
-
-
-class SoundServer:
-    """The private sound server of scripts/pulse-start, its state in a short folder of its own: a Unix
-    socket's path may not be longer than 107 bytes, which a long test name under a deep build folder exceeds."""
-
-    def __init__(self, s):
-        self.s = s
-        self.state = tempfile.mkdtemp(prefix="orvalis-pulse-")
-        server = subprocess.run([os.path.join(s.source_dir, "scripts", "pulse-start"), self.state],
-                                capture_output=True, text=True, timeout=30)
-        if server.returncode != 0:
-            raise TestFailure("the sound server did not start: " + server.stderr.strip())
-        s.env["PULSE_SERVER"] = server.stdout.strip()
-        s.log("sound server at " + s.env["PULSE_SERVER"])
-
-    def stop(self):
-        subprocess.run([os.path.join(self.s.source_dir, "scripts", "pulse-stop"), self.state], timeout=30,
-                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        shutil.rmtree(self.state, ignore_errors=True)
 
 
 def saver_processes(s):

@@ -2,8 +2,10 @@
 runs, an MP3 file restarts after its end, and both fall silent when the saver ends."""
 
 import os
+import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -72,11 +74,14 @@ class Recorder:
 
 
 class SoundServer:
+    """The private sound server of scripts/pulse-start, its state in a short folder of its own: a Unix
+    socket's path may not be longer than 107 bytes, which a long test name under a deep build folder exceeds."""
+
     def __init__(self, s):
         self.s = s
-        self.state = s.output_path("pulse")
-        script = os.path.join(s.source_dir, "scripts", "pulse-start")
-        server = subprocess.run([script, self.state], capture_output=True, text=True, timeout=30)
+        self.state = tempfile.mkdtemp(prefix="orvalis-pulse-")
+        server = subprocess.run([os.path.join(s.source_dir, "scripts", "pulse-start"), self.state],
+                                capture_output=True, text=True, timeout=30)
         if server.returncode != 0:
             raise TestFailure("the sound server did not start: " + server.stderr.strip())
         s.env["PULSE_SERVER"] = server.stdout.strip()
@@ -85,6 +90,7 @@ class SoundServer:
     def stop(self):
         subprocess.run([os.path.join(self.s.source_dir, "scripts", "pulse-stop"), self.state], timeout=30,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        shutil.rmtree(self.state, ignore_errors=True)
 
 
 def make_tone(s, windows_path, seconds, frequency, mp3=False):
