@@ -10,20 +10,14 @@
 #include <utility>
 #include <vector>
 
-#include "renderer/dib_message_win32.h"
 #include "renderer/dib_reader.h"
 #include "renderer/texture_loader_win32.h"
+#include "tests/renderer/dib_fixture_win32.h"
 #include "tests/renderer/dib_test_files.h"
 
 using namespace dibtest;
 
 namespace {
-
-std::vector<std::string> messages;
-
-void CaptureMessage(const char* text) {
-    messages.emplace_back(text);
-}
 
 constexpr size_t kPage = 4096;
 
@@ -51,21 +45,13 @@ InfoFile RunLength(uint32_t compression, Bytes bits) {
     return f;
 }
 
-class DibBadInput : public testing::Test {
+class DibBadInput : public TempFolderTest {
 protected:
-    void SetUp() override {
-        messages.clear();
-        previous_ = orvalis::SetDibMessageReporter(CaptureMessage);
-        char temp[MAX_PATH + 1];
-        ASSERT_GT(GetTempPathA(MAX_PATH + 1, temp), 0u);
-        folder_ = std::string(temp) + "orvalis-dib-bad-" + std::to_string(GetCurrentProcessId()) + "\\";
-        CreateDirectoryA(folder_.c_str(), nullptr);
-    }
+    DibBadInput() : TempFolderTest("orvalis-dib-bad-") {}
     void TearDown() override {
-        orvalis::SetDibMessageReporter(previous_);
         DeleteFileA(Path("bad.bmp").c_str());
         RemoveDirectoryA(Path("folder.bmp").c_str());
-        RemoveDirectoryA(folder_.c_str());
+        TempFolderTest::TearDown();
     }
 
     std::string Path(const char* name) const { return folder_ + name; }
@@ -94,8 +80,6 @@ protected:
         }
     }
 
-    std::string folder_;
-    orvalis::DibMessageReporter previous_ = nullptr;
 };
 
 }  // namespace

@@ -5,20 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "renderer/dib_message_win32.h"
 #include "renderer/dib_reader.h"
 #include "renderer/texture_loader_win32.h"
+#include "tests/renderer/dib_fixture_win32.h"
 #include "tests/renderer/dib_test_files.h"
 
 using namespace dibtest;
 
 namespace {
-
-std::vector<std::string> messages;
-
-void CaptureMessage(const char* text) {
-    messages.emplace_back(text);
-}
 
 void WriteFileBytes(const std::string& path, const Bytes& bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -33,20 +27,12 @@ Bytes Pixels(const orvalis::RgbImage& image) {
     return Bytes(image.data, image.data + static_cast<size_t>(image.width) * image.height * 3);
 }
 
-class DibLoader : public testing::Test {
+class DibLoader : public TempFolderTest {
 protected:
-    void SetUp() override {
-        messages.clear();
-        previous_ = orvalis::SetDibMessageReporter(CaptureMessage);
-        char temp[MAX_PATH + 1];
-        ASSERT_GT(GetTempPathA(MAX_PATH + 1, temp), 0u);
-        folder_ = std::string(temp) + "orvalis-dib-" + std::to_string(GetCurrentProcessId()) + "\\";
-        CreateDirectoryA(folder_.c_str(), nullptr);
-    }
+    DibLoader() : TempFolderTest("orvalis-dib-") {}
     void TearDown() override {
-        orvalis::SetDibMessageReporter(previous_);
         for (const auto& path : written_) DeleteFileA(path.c_str());
-        RemoveDirectoryA(folder_.c_str());
+        TempFolderTest::TearDown();
     }
 
     std::string Write(const std::string& name, const Bytes& bytes) {
@@ -77,9 +63,7 @@ protected:
         EXPECT_EQ(messages[0], text);
     }
 
-    std::string folder_;
     std::vector<std::string> written_;
-    orvalis::DibMessageReporter previous_ = nullptr;
 };
 
 }  // namespace
@@ -310,20 +294,17 @@ Bytes ReadBackTexture(int& width, int& height) {
 
 // These tests share "C:\Tessalume.bmp" and the temporary folder's copy with the rest of the prefix; the
 // build runs them under one resource lock and each puts back any file it found.
-class ParticleTexture : public testing::Test {
+class ParticleTexture : public CapturedMessages {
 protected:
     void SetUp() override {
-        messages.clear();
-        previous_ = orvalis::SetDibMessageReporter(CaptureMessage);
+        CapturedMessages::SetUp();
         ASSERT_TRUE(gl_.ok()) << "no GL context";
         orvalis::particleTexture = 0;
     }
-    void TearDown() override { orvalis::SetDibMessageReporter(previous_); }
 
     GlContext gl_;
     SetAside root_{"C:\\Tessalume.bmp"};
     SetAside temp_{TempTexturePath()};
-    orvalis::DibMessageReporter previous_ = nullptr;
 };
 
 TEST_F(ParticleTexture, RootFileIsUploadedWithLinearFilters) {
