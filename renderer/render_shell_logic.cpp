@@ -11,20 +11,30 @@ int HighWord(uint64_t value) {
     return static_cast<int>((value >> 16) & 0xFFFF);
 }
 
+constexpr int kWaInactive = 0;
+constexpr uint64_t kSizeMinimized = 1;
+
 }  // namespace
 
-MessageDecision DecideRenderMessage(uint32_t message, uint64_t wParam, int64_t lParam,
-                                    bool (&keyDown)[kKeyCount], bool& windowActive) {
+MessageDecision DecideRenderMessage(uint32_t message, uint64_t wParam, int64_t lParam, ShellInput& input,
+                                    bool fullscreen) {
     MessageDecision decision;
     switch (message) {
-        case kWmActivate:
+        case kWmActivate: {
             // Only minimising stops the drawing; losing the focus alone does not.
-            windowActive = HighWord(wParam) == 0;
+            input.windowActive = HighWord(wParam) == 0;
+            const bool activated = LowWord(wParam) != kWaInactive;
+            // A full-screen saver that another window has taken over ends, so that whatever protects the
+            // desktop behind it (the lock on resume) takes effect; the first activation arms the rule.
+            if (activated) input.everActivated = true;
+            if (!activated && fullscreen && input.everActivated) input.leaveRequested = true;
             decision.action = MessageAction::kHandled;
             break;
+        }
         case kWmSysCommand:
-            // Keep another screen saver and the monitor's power-down away while this window has the focus.
-            if (wParam == kScScreenSave || wParam == kScMonitorPower)
+            // Keep another screen saver and the monitor's power-down away while this window has the focus. A
+            // windowed run leaves the system's own saver (and its lock) free to start.
+            if ((wParam == kScScreenSave && fullscreen) || wParam == kScMonitorPower)
                 decision.action = MessageAction::kHandled;
             break;
         case kWmClose:
@@ -33,10 +43,13 @@ MessageDecision DecideRenderMessage(uint32_t message, uint64_t wParam, int64_t l
         case kWmKeyDown:
         case kWmKeyUp:
             // Anyone can post a key message; a code outside the table must not write past it.
-            if (wParam < static_cast<uint64_t>(kKeyCount)) keyDown[wParam] = message == kWmKeyDown;
+            if (wParam < static_cast<uint64_t>(kKeyCount)) input.keyDown[wParam] = message == kWmKeyDown;
+            // A tap whose release arrives before the next idle pass must still end the run.
+            if (message == kWmKeyDown && wParam == static_cast<uint64_t>(kVkEscape)) input.escapePressed = true;
             decision.action = MessageAction::kHandled;
             break;
         case kWmSize:
+            input.minimised = wParam == kSizeMinimized;
             decision.action = MessageAction::kResize;
             decision.width = LowWord(static_cast<uint64_t>(lParam));
             decision.height = HighWord(static_cast<uint64_t>(lParam));
@@ -46,10 +59,21 @@ MessageDecision DecideRenderMessage(uint32_t message, uint64_t wParam, int64_t l
             // full 1024 x 768 client area, partly off screen.
             decision.action = MessageAction::kAllowFullSize;
             break;
+        case kWmDpiChanged:
+            // The full-screen window keeps the monitor's pixel rectangle; a window follows the system's advice.
+            if (fullscreen) decision.action = MessageAction::kHandled;
+            break;
+        case kWmDisplayChange:
+            if (fullscreen) decision.action = MessageAction::kRebuildCovers;
+            break;
         default:
             break;
     }
     return decision;
+}
+
+void NoteDisplayState(ShellInput& input, uint32_t state) {
+    input.displayOff = state == 0;
 }
 
 int ExitCodeForLoopEnd(bool endedOnQuit, uint64_t quitWParam) {
@@ -79,6 +103,57 @@ DisplayOutcome ChooseDisplayMode(DisplayModeDevice& device, int width, int heigh
         return DisplayOutcome::kFullscreen;
     }
     return device.AskWindowed() ? DisplayOutcome::kWindowed : DisplayOutcome::kAbandon;
+}
+
+int SwapIntervalForRefresh(int refreshHz) {
+    if (refreshHz <= 1) return 1;
+    int best = 1;
+    double bestDistance = 1e300;
+    for (int interval = 1; interval <= refreshHz; ++interval) {
+        const double rate = static_cast<double>(refreshHz) / interval;
+        const double distance = rate > kTargetFramesPerSecond ? rate - kTargetFramesPerSecond
+                                                              : kTargetFramesPerSecond - rate;
+        if (distance < bestDistance) {
+            best = interval;
+            bestDistance = distance;
+        }
+        if (rate < kTargetFramesPerSecond) break;
+    }
+    return best;
+}
+
+double FrameRateLimit(bool swapIntervalApplied, int swapInterval, int refreshHz) {
+    if (!swapIntervalApplied || swapInterval < 1) return kTargetFramesPerSecond;
+    const double refresh = refreshHz > 1 ? static_cast<double>(refreshHz) : kTargetFramesPerSecond;
+    return refresh / swapInterval * 1.1;
+}
+
+double FramePacer::WaitMs(double nowMs) const {
+    if (!started_ || nowMs >= dueMs_) return 0.0;
+    return dueMs_ - nowMs;
+}
+
+void FramePacer::FrameStarted(double nowMs) {
+    if (!started_ || nowMs - dueMs_ > periodMs_) dueMs_ = nowMs;
+    dueMs_ += periodMs_;
+    started_ = true;
+}
+
+std::vector<ScreenRect> CoverRects(const std::vector<ScreenRect>& monitors, const ScreenRect& drawnOn,
+                                   bool fullscreen) {
+    std::vector<ScreenRect> covers;
+    if (!fullscreen) return covers;
+    for (const ScreenRect& monitor : monitors) {
+        if (monitor.right <= monitor.left || monitor.bottom <= monitor.top) continue;
+        if (monitor == drawnOn) continue;
+        covers.push_back(monitor);
+    }
+    return covers;
+}
+
+ScreenRect FullscreenWindowRect(const ScreenRect& monitor, int width, int height) {
+    if (monitor.right > monitor.left && monitor.bottom > monitor.top) return monitor;
+    return ScreenRect{0, 0, width, height};
 }
 
 bool HasExtension(std::string_view extensions, std::string_view name) {

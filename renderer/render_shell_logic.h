@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace orvalis {
 
@@ -16,6 +17,8 @@ inline constexpr uint32_t kWmGetMinMaxInfo = 0x0024;
 inline constexpr uint32_t kWmKeyDown = 0x0100;
 inline constexpr uint32_t kWmKeyUp = 0x0101;
 inline constexpr uint32_t kWmSysCommand = 0x0112;
+inline constexpr uint32_t kWmDpiChanged = 0x02E0;
+inline constexpr uint32_t kWmDisplayChange = 0x007E;
 inline constexpr uint64_t kScScreenSave = 0xF140;
 inline constexpr uint64_t kScMonitorPower = 0xF170;
 inline constexpr int kVkEscape = 0x1B;
@@ -27,6 +30,7 @@ enum class MessageAction {
     kPostQuit,       // PostQuitMessage(0), return 0
     kResize,         // ResizeViewport(width, height), return 0
     kAllowFullSize,  // let the window grow to the frame of the requested client size, return 0
+    kRebuildCovers,  // the monitor layout changed: cover the other monitors anew, then the default procedure
 };
 
 struct MessageDecision {
@@ -35,22 +39,42 @@ struct MessageDecision {
     int height = 0;
 };
 
-// The render window's dispatch table: updates the key table and the active flag.
-MessageDecision DecideRenderMessage(uint32_t message, uint64_t wParam, int64_t lParam,
-                                    bool (&keyDown)[kKeyCount], bool& windowActive);
+// What the window procedure records for the message loop.
+struct ShellInput {
+    bool keyDown[kKeyCount] = {};  // one flag per virtual-key code
+    bool windowActive = true;      // false while the window is minimised
+    bool escapePressed = false;    // a press of Escape, kept even when its release comes before the next idle pass
+    bool everActivated = false;    // the window has been the active window
+    bool leaveRequested = false;   // full screen, and the activation went to another window after that
+    bool displayOff = false;       // the system has turned the display off
+    bool minimised = false;        // the last WM_SIZE said so (a minimised window may stay the active one)
+};
+
+// The render window's dispatch table: updates the key table and the flags. `fullscreen` is true while the
+// program runs in its changed display mode.
+MessageDecision DecideRenderMessage(uint32_t message, uint64_t wParam, int64_t lParam, ShellInput& input,
+                                    bool fullscreen);
+
+// The console display's power state as the system reports it (0 off, 1 on, 2 dimmed).
+void NoteDisplayState(ShellInput& input, uint32_t state);
 
 // What an idle pass of the message loop does when no message is waiting.
 enum class IdleResult {
     kSwap,  // show the back buffer and keep looping
     kDone,  // leave the loop
+    kWait,  // nothing to show: sleep until the next message
 };
 
-// Draws a frame while the window is active, then checks the Escape flag. The frame is drawn before the
-// Escape check, as the loop's condition is evaluated left to right.
+// Draws a frame while the window is active, then checks whether the run is over: Escape pressed (held or
+// tapped), or a full-screen run left for another window. The frame is drawn before the check. A minimised
+// window or a display that is off draws nothing and waits for messages instead of swapping in a loop.
 template <typename RenderFn>
-IdleResult RunIdlePass(bool windowActive, const bool (&keyDown)[kKeyCount], RenderFn&& renderFrame) {
-    if ((windowActive && !renderFrame()) || keyDown[kVkEscape]) return IdleResult::kDone;
-    return IdleResult::kSwap;
+IdleResult RunIdlePass(const ShellInput& input, RenderFn&& renderFrame) {
+    const bool draw = input.windowActive && !input.minimised && !input.displayOff;
+    if ((draw && !renderFrame()) || input.keyDown[kVkEscape] || input.escapePressed || input.leaveRequested) {
+        return IdleResult::kDone;
+    }
+    return draw ? IdleResult::kSwap : IdleResult::kWait;
 }
 
 // The process exit code: the quit message's wParam when the loop ended on WM_QUIT, 0 when it ended on Escape.
@@ -99,6 +123,52 @@ enum class DisplayOutcome {
 
 // Tries width x height at `bits`, then at the current depth when that differs, and only then asks.
 DisplayOutcome ChooseDisplayMode(DisplayModeDevice& device, int width, int height, int bits);
+
+// The swap interval whose frame rate at this refresh rate is nearest to 60 frames per second (the speed the
+// fixed per-frame steps are made for); ties go to the faster rate. An unknown rate (0 or 1) gives 1.
+int SwapIntervalForRefresh(int refreshHz);
+
+inline constexpr double kTargetFramesPerSecond = 60.0;
+
+// The highest frame rate the loop lets through by waiting. Without a swap interval the loop paces to
+// 60 frames per second itself; with one the display paces it, and the limit only catches drivers that take the
+// interval but do not wait for the display (10 % above the rate the interval should give).
+double FrameRateLimit(bool swapIntervalApplied, int swapInterval, int refreshHz);
+
+// Paces frames by waiting: each frame is due one period after the one before, and a loop that fell behind by
+// more than a period starts counting afresh instead of rushing to catch up.
+class FramePacer {
+public:
+    explicit FramePacer(double framesPerSecond) : periodMs_(1000.0 / framesPerSecond) {}
+    // Milliseconds to wait at `nowMs` before the next frame may be drawn; 0 when it is due.
+    double WaitMs(double nowMs) const;
+    // A frame is being drawn at `nowMs`.
+    void FrameStarted(double nowMs);
+    double PeriodMs() const { return periodMs_; }
+
+private:
+    double periodMs_;
+    double dueMs_ = 0.0;
+    bool started_ = false;
+};
+
+// A rectangle of the virtual screen, right and bottom exclusive.
+struct ScreenRect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    bool operator==(const ScreenRect&) const = default;
+};
+
+// The monitors that get a black cover while the cloud is drawn full screen on `drawnOn`: every other monitor
+// with an area (mirrored monitors share the drawn one's rectangle and need none); none in a window.
+std::vector<ScreenRect> CoverRects(const std::vector<ScreenRect>& monitors, const ScreenRect& drawnOn,
+                                   bool fullscreen);
+
+// The full-screen window's rectangle: its monitor's rectangle in real pixels after the mode change, or the
+// requested size at the origin when the system reports no monitor.
+ScreenRect FullscreenWindowRect(const ScreenRect& monitor, int width, int height);
 
 // True when the space-separated extension list names `name` exactly (not as a prefix of a longer name).
 bool HasExtension(std::string_view extensions, std::string_view name);

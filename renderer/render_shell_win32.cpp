@@ -1,11 +1,14 @@
 #include "renderer/render_shell_win32.h"
 
+#include <cmath>
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "renderer/particle_emitter.h"
 #include "renderer/render_shell_logic.h"
+#include "renderer/dib_message_win32.h"
 #include "renderer/texture_loader_win32.h"
 
 namespace orvalis {
@@ -13,6 +16,7 @@ namespace orvalis {
 static_assert(kWmSize == WM_SIZE && kWmActivate == WM_ACTIVATE && kWmClose == WM_CLOSE);
 static_assert(kWmGetMinMaxInfo == WM_GETMINMAXINFO);
 static_assert(kWmKeyDown == WM_KEYDOWN && kWmKeyUp == WM_KEYUP && kWmSysCommand == WM_SYSCOMMAND);
+static_assert(kWmDpiChanged == WM_DPICHANGED && kWmDisplayChange == WM_DISPLAYCHANGE);
 static_assert(kScScreenSave == SC_SCREENSAVE && kScMonitorPower == SC_MONITORPOWER && kVkEscape == VK_ESCAPE);
 
 int colorBits = 0;
@@ -28,8 +32,9 @@ HINSTANCE instance = nullptr;
 HWND renderWindow = nullptr;
 HDC renderDc = nullptr;
 HGLRC renderContext = nullptr;
-bool keyDown[kKeyCount] = {};
-bool windowActive = true;
+ShellInput input;  // the key table, windowActive and the flags the loop reads
+bool cursorHidden = false;
+HPOWERNOTIFY displayStateNotification = nullptr;
 float angleX = SceneAngles{}.x;
 float angleY = SceneAngles{}.y;
 float angleZ = SceneAngles{}.z;
@@ -38,8 +43,18 @@ std::unique_ptr<ParticleEmitter> theEmitter;
 // Outer size of the window for the requested client area; the window may always grow to it.
 SIZE fullFrameSize{0, 0};
 
-int requestedSwapInterval = 1;
+int requestedSwapInterval = kSwapIntervalFromRefresh;
+int swapInterval = 0;  // the interval asked of the driver, 0 when none was
 bool swapIntervalApplied = false;
+int refreshRate = 0;  // of the display mode in use, 0 or 1 when the system does not know it
+
+// Black, borderless, topmost windows over the monitors the cloud is not drawn on.
+constexpr char kCoverClassName[] = "OrvalisCover";
+std::vector<HWND> covers;
+bool coverClassRegistered = false;
+
+// The console display's on/off notifications (GUID_CONSOLE_DISPLAY_STATE).
+constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 
 // clang-format off
 PIXELFORMATDESCRIPTOR pixelFormat = {
@@ -58,6 +73,7 @@ PIXELFORMATDESCRIPTOR pixelFormat = {
 };
 // clang-format on
 bool pixelFormatFilled = false;
+long long framesDrawn = 0;
 
 std::wstring WideFromUtf8(const char* text) {
     const int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
@@ -112,14 +128,165 @@ void ApplySwapInterval() {
         offered = glExtensions && HasExtension(glExtensions, "WGL_EXT_swap_control");
     }
     if (!offered) return;
-    auto swapInterval = GlExtension<SwapIntervalExt>("wglSwapIntervalEXT");
-    if (swapInterval) swapIntervalApplied = swapInterval(requestedSwapInterval) != FALSE;
+    auto setSwapInterval = GlExtension<SwapIntervalExt>("wglSwapIntervalEXT");
+    if (setSwapInterval) swapIntervalApplied = setSwapInterval(swapInterval) != FALSE;
 }
+
+int CurrentRefreshRate() {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return 0;
+    return static_cast<int>(mode.dmDisplayFrequency);
+}
+
+void HideCursor() {
+    if (cursorHidden) return;
+    ShowCursor(FALSE);
+    cursorHidden = true;
+}
+
+// Brings the pointer back (once) for a message box or the end of the run.
+void RevealCursor() {
+    if (!cursorHidden) return;
+    ShowCursor(TRUE);
+    cursorHidden = false;
+}
+
+void ShowTextureMessage(const char* text) {
+    RevealCursor();
+    ShowDibMessageBox(text);
+}
+
+ScreenRect FromRect(const RECT& rect) {
+    return ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
+}
+
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (GetMonitorInfoA(monitor, &info)) reinterpret_cast<std::vector<ScreenRect>*>(data)->push_back(FromRect(info.rcMonitor));
+    return TRUE;
+}
+
+// The rectangle of the monitor that shows the origin (the primary one, whose mode was changed), in pixels.
+ScreenRect PrimaryMonitorRect() {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info)) return ScreenRect{};
+    return FromRect(info.rcMonitor);
+}
+
+// NOTE: a cover must never take the activation from the render window (that ends a full-screen run) nor give
+// it to a window under it: a click on it is eaten, and keys that reach it go on to the render window.
+LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATEANDEAT;
+        case WM_SETCURSOR:
+            SetCursor(nullptr);
+            return TRUE;
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+        case WM_SYSKEYDOWN:
+        case WM_SYSKEYUP:
+            if (renderWindow) return SendMessageA(renderWindow, message, wParam, lParam);
+            return 0;
+        default:
+            return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+void DestroyCovers() {
+    for (HWND cover : covers) DestroyWindow(cover);
+    covers.clear();
+}
+
+// Covers every monitor but the render window's own, from the layout the system reports now.
+void CreateCovers() {
+    DestroyCovers();
+    if (!fullscreenMode || !renderWindow) return;
+    if (!coverClassRegistered) {
+        WNDCLASSA coverClass{};
+        coverClass.lpfnWndProc = CoverWindowProc;
+        coverClass.hInstance = instance;
+        // Painted black from the first erase, so no white shows while a cover appears.
+        coverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        coverClass.lpszClassName = kCoverClassName;
+        coverClassRegistered = RegisterClassA(&coverClass) != 0;
+        if (!coverClassRegistered) return;
+    }
+    std::vector<ScreenRect> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
+    MONITORINFO drawn{};
+    drawn.cbSize = sizeof(drawn);
+    GetMonitorInfoA(MonitorFromWindow(renderWindow, MONITOR_DEFAULTTOPRIMARY), &drawn);
+    for (const ScreenRect& rect : CoverRects(monitors, FromRect(drawn.rcMonitor), fullscreenMode)) {
+        HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kCoverClassName, "",
+                                     WS_POPUP, rect.left, rect.top, rect.right - rect.left,
+                                     rect.bottom - rect.top, nullptr, nullptr, instance, nullptr);
+        if (!cover) continue;
+        covers.push_back(cover);
+        SetWindowPos(cover, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    }
+}
+
+void HandleDisplayState(LPARAM lParam) {
+    const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
+    if (setting == nullptr || setting->PowerSetting != kConsoleDisplayState) return;
+    if (setting->DataLength < sizeof(DWORD)) return;
+    DWORD state = 0;
+    CopyMemory(&state, setting->Data, sizeof(state));
+    NoteDisplayState(input, state);
+}
+
+double NowMs() {
+    static const double ticksPerMs = [] {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(frequency.QuadPart) / 1000.0;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / ticksPerMs;
+}
+
+// Waits up to `ms` milliseconds, waking at once for any message. A high-resolution waitable timer keeps the
+// frame period exact where the system's default timer tick (about 15.6 ms) would halve the rate.
+class FrameWaiter {
+public:
+    FrameWaiter() {
+        constexpr DWORD kHighResolution = 0x00000002;  // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+        timer_ = CreateWaitableTimerExW(nullptr, nullptr, kHighResolution, TIMER_ALL_ACCESS);
+        if (!timer_) timer_ = CreateWaitableTimerW(nullptr, TRUE, nullptr);
+    }
+    ~FrameWaiter() {
+        if (timer_) CloseHandle(timer_);
+    }
+    FrameWaiter(const FrameWaiter&) = delete;
+    FrameWaiter& operator=(const FrameWaiter&) = delete;
+
+    void Wait(double ms) {
+        LARGE_INTEGER due;
+        due.QuadPart = -static_cast<LONGLONG>(ms * 10000.0);  // relative, in 100 ns units
+        if (timer_ && SetWaitableTimer(timer_, &due, 0, nullptr, nullptr, FALSE)) {
+            MsgWaitForMultipleObjects(1, &timer_, FALSE, INFINITE, QS_ALLINPUT);
+            CancelWaitableTimer(timer_);
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::ceil(ms)), QS_ALLINPUT);
+        }
+    }
+
+private:
+    HANDLE timer_ = nullptr;
+};
 
 }  // namespace
 
 void SetRequestedSwapInterval(int interval) {
     requestedSwapInterval = interval;
+}
+int SwapInterval() {
+    return swapIntervalApplied ? swapInterval : 0;
 }
 bool SwapIntervalApplied() {
     return swapIntervalApplied;
@@ -128,6 +295,7 @@ bool SwapIntervalApplied() {
 bool CreateRenderWindow(const char* title, int width, int height, int bits, bool fullscreen) {
     fullscreenMode = fullscreen;
     instance = GetModuleHandleA(nullptr);
+    input = ShellInput{};
 
     WNDCLASSA windowClass{};
     windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
@@ -155,18 +323,23 @@ bool CreateRenderWindow(const char* title, int width, int height, int bits, bool
 
     DWORD extendedStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
     DWORD style = WS_OVERLAPPEDWINDOW;
+    ScreenRect frame{0, 0, width, height};
     if (fullscreenMode) {
         extendedStyle = WS_EX_APPWINDOW;
         style = WS_POPUP;
-        ShowCursor(FALSE);
+        HideCursor();
+        // The monitor's own rectangle after the mode change, in real pixels whatever its scaling.
+        frame = FullscreenWindowRect(PrimaryMonitorRect(), width, height);
+    } else {
+        RECT rect{0, 0, width, height};
+        AdjustWindowRectEx(&rect, style, FALSE, extendedStyle);
+        frame = ScreenRect{0, 0, rect.right - rect.left, rect.bottom - rect.top};
     }
-    RECT rect{0, 0, width, height};
-    AdjustWindowRectEx(&rect, style, FALSE, extendedStyle);
-    fullFrameSize = SIZE{rect.right - rect.left, rect.bottom - rect.top};
+    fullFrameSize = SIZE{frame.right - frame.left, frame.bottom - frame.top};
 
-    renderWindow =
-        CreateWindowExA(extendedStyle, kClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-                        rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, instance, nullptr);
+    renderWindow = CreateWindowExA(extendedStyle, kClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                                   frame.left, frame.top, fullFrameSize.cx, fullFrameSize.cy, nullptr, nullptr,
+                                   instance, nullptr);
     if (!renderWindow) {
         DestroyRenderWindow();
         return false;
@@ -187,14 +360,26 @@ bool CreateRenderWindow(const char* title, int width, int height, int bits, bool
         DestroyRenderWindow();
         return false;
     }
-    ApplySwapInterval();
+    refreshRate = CurrentRefreshRate();
+    swapInterval = requestedSwapInterval == kSwapIntervalFromRefresh ? SwapIntervalForRefresh(refreshRate)
+                                                                      : requestedSwapInterval;
+    swapIntervalApplied = false;
+    if (swapInterval > 0) ApplySwapInterval();
+    displayStateNotification =
+        RegisterPowerSettingNotification(renderWindow, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
 
     ShowWindow(renderWindow, SW_SHOW);
     SetForegroundWindow(renderWindow);
     SetFocus(renderWindow);
-    ResizeViewport(width, height);
+    CreateCovers();
+    const ScreenRect client = fullscreenMode ? frame : ScreenRect{0, 0, width, height};
+    ResizeViewport(client.right - client.left, client.bottom - client.top);
 
-    if (!SetupRenderState()) {
+    // The pointer comes back before the texture reader shows any message.
+    SetDibMessageReporter(ShowTextureMessage);
+    const bool ready = SetupRenderState();
+    SetDibMessageReporter(nullptr);
+    if (!ready) {
         DestroyRenderWindow();
         return false;
     }
@@ -204,7 +389,12 @@ bool CreateRenderWindow(const char* title, int width, int height, int bits, bool
 void DestroyRenderWindow() {
     if (fullscreenMode) {
         ChangeDisplaySettingsA(nullptr, 0);
-        ShowCursor(TRUE);
+    }
+    RevealCursor();
+    DestroyCovers();
+    if (displayStateNotification) {
+        UnregisterPowerSettingNotification(displayStateNotification);
+        displayStateNotification = nullptr;
     }
     if (renderContext) {
         wglMakeCurrent(nullptr, nullptr);
@@ -220,6 +410,10 @@ void DestroyRenderWindow() {
         renderWindow = nullptr;
     }
     UnregisterClassA(kClassName, instance);
+    if (coverClassRegistered) {
+        UnregisterClassA(kCoverClassName, instance);
+        coverClassRegistered = false;
+    }
 }
 
 void ResizeViewport(int width, int height) {
@@ -276,7 +470,11 @@ bool RenderFrame() {
 }
 
 LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const MessageDecision decision = DecideRenderMessage(message, wParam, lParam, keyDown, windowActive);
+    if (message == WM_POWERBROADCAST) {
+        if (wParam == PBT_POWERSETTINGCHANGE) HandleDisplayState(lParam);
+        return TRUE;
+    }
+    const MessageDecision decision = DecideRenderMessage(message, wParam, lParam, input, fullscreenMode);
     switch (decision.action) {
         case MessageAction::kHandled:
             return 0;
@@ -293,6 +491,9 @@ LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
             if (limits->ptMaxTrackSize.y < fullFrameSize.cy) limits->ptMaxTrackSize.y = fullFrameSize.cy;
             return 0;
         }
+        case MessageAction::kRebuildCovers:
+            CreateCovers();
+            break;
         case MessageAction::kDefault:
             break;
     }
@@ -300,18 +501,46 @@ LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 int RunMessageLoop() {
+    FramePacer pacer(FrameRateLimit(swapIntervalApplied, swapInterval, refreshRate));
+    FrameWaiter waiter;
     MSG msg{};
     for (;;) {
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) return ExitCodeForLoopEnd(true, msg.wParam);
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
-        } else if (RunIdlePass(windowActive, keyDown, RenderFrame) == IdleResult::kDone) {
-            return ExitCodeForLoopEnd(false, 0);
-        } else {
-            SwapBuffers(renderDc);
+            continue;
+        }
+        // Not yet time for the next frame: wait, waking for any message.
+        const double waitMs = pacer.WaitMs(NowMs());
+        if (waitMs > 0.0) {
+            waiter.Wait(waitMs);
+            continue;
+        }
+        auto paced = [&] {
+            pacer.FrameStarted(NowMs());
+            ++framesDrawn;
+            return RenderFrame();
+        };
+        switch (RunIdlePass(input, paced)) {
+            case IdleResult::kDone:
+                return ExitCodeForLoopEnd(false, 0);
+            case IdleResult::kSwap:
+                SwapBuffers(renderDc);
+                break;
+            case IdleResult::kWait:
+                WaitMessage();
+                break;
         }
     }
+}
+
+long long FramesDrawn() {
+    return framesDrawn;
+}
+
+HWND RenderWindowHandle() {
+    return renderWindow;
 }
 
 bool PumpMessages() {
@@ -321,7 +550,7 @@ bool PumpMessages() {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    return !keyDown[VK_ESCAPE];
+    return !input.keyDown[VK_ESCAPE] && !input.escapePressed;
 }
 
 void PresentFrame() {

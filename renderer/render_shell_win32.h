@@ -26,11 +26,17 @@ LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 // Runs the message loop until WM_QUIT or an idle pass that finds Escape down; returns the exit code.
 int RunMessageLoop();
 
-// Swap interval asked through WGL_EXT_swap_control when the context is created (1: one frame per
-// display refresh; 0: as fast as possible).
+// Swap interval asked through WGL_EXT_swap_control when the context is created: by default the one nearest to
+// 60 frames per second at the display's refresh rate; 0 asks for none (the loop then paces itself by waiting).
+inline constexpr int kSwapIntervalFromRefresh = -1;
 void SetRequestedSwapInterval(int interval);
-// True when the driver took the requested interval.
+// True when the driver took the requested interval; SwapInterval() is that interval (0 when none).
 bool SwapIntervalApplied();
+int SwapInterval();
+
+// For the benchmark: frames drawn by RunMessageLoop so far, and the render window.
+long long FramesDrawn();
+HWND RenderWindowHandle();
 
 // For the benchmark: handles every waiting message; false once WM_QUIT was seen.
 bool PumpMessages();

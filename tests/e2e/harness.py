@@ -337,6 +337,33 @@ class Session:
         code, text = self.run_tool("wininfo", "--display")
         return text.strip().partition("=")[2] if code == 0 else None
 
+    def foreground(self):
+        """(title, class, Windows pid) of the foreground window, or None."""
+        code, text = self.run_tool("wininfo", "--foreground")
+        if code != 0:
+            return None
+        title, cls, pid = text.strip().partition("=")[2].rsplit("|", 2)
+        return _unescape(title), cls, int(pid)
+
+    def monitors(self):
+        """[(device, (left, top, right, bottom), primary)] as the system reports them."""
+        _, text = self.run_tool("wininfo", "--monitors")
+        out = []
+        for line in text.splitlines():
+            device, rect, primary = line.strip().partition("=")[2].split("|")
+            out.append((device, tuple(int(v) for v in rect.split(",")), primary == "1"))
+        return out
+
+    def top_windows(self, windows_pid):
+        """Top-level windows of a Windows process: [{"class", "title", "rect", "visible", "exstyle"}]."""
+        _, text = self.run_tool("wininfo", "--top", str(windows_pid))
+        out = []
+        for line in text.splitlines():
+            _, cls, title, rect, visible, exstyle = line.strip().partition("=")[2].split("|")
+            out.append({"class": cls, "title": _unescape(title), "rect": tuple(int(v) for v in rect.split(",")),
+                        "visible": visible == "1", "exstyle": int(exstyle, 16)})
+        return out
+
     def post(self, title, message, wparam=0, lparam=0, send=False):
         """Posts (or sends) a message to a window from another process; True when it was delivered."""
         args = [title, str(message), str(wparam), str(lparam)] + (["--send"] if send else [])
@@ -419,6 +446,12 @@ class Session:
         self._xdotool("keydown", key, check=True)
         time.sleep(seconds)
         self._xdotool("keyup", key, check=True)
+
+    def tap_key(self, x_id, key, gap=0.01):
+        """A quick tap, the way a person taps a key: press and release `gap` seconds apart, both usually
+        within one frame of the renderer."""
+        self.point_at(x_id)
+        self._xdotool("keydown", key, *(["sleep", "%.3f" % gap] if gap else []), "keyup", key, check=True)
 
     def move_mouse(self, x, y):
         self._xdotool("mousemove", str(x), str(y), check=True)
@@ -505,7 +538,8 @@ def main(tests, argv=None):
 
 
 def screen(size):
-    """Decorator: the Xvfb screen size a test needs (default 1024x768)."""
+    """Decorator: the screen a test needs (default 1024x768). Sizes joined by "+" ("1024x768+800x600") give
+    that many monitors side by side, the first one primary (see scripts/xvfb-start)."""
     def mark(fn):
         fn.screen = size
         return fn

@@ -1,6 +1,7 @@
 """The real Orvalis.dll under Wine: the turning cloud, the ways it ends, and its start-up failures."""
 
 import os
+import re
 import sys
 import time
 
@@ -12,6 +13,7 @@ QUESTION = "Kova GL"
 QUESTION_TEXT = "フルスクリーンモード未対応 Use Windowed Mode Instead?"
 WS_POPUP = 0x80000000
 WS_CAPTION = 0x00C00000
+SHOW_CURSOR = re.compile(r"^([0-9a-f]{4}):[0-9a-f]{4}:trace:cursor:NtUserShowCursor \d, count=(-?\d+)", re.M)
 
 
 def start_renderer(s):
@@ -83,14 +85,6 @@ def test_close_from_another_process(s):
     s.check(s.win_info(TITLE) is not None, "the window is still there")
     check_cloud(s, renderer, "before-close")
 
-    # Minimised (non-zero high word of WM_ACTIVATE): the animation stands still; restored, it goes on.
-    s.check(s.post(TITLE, "WM_ACTIVATE", (1 << 16) | 0), "WM_ACTIVATE for a minimised window posted")
-    s.wait_for(lambda: changed_share(s.screenshot("paused-a", sample=50).data_pixels(),
-                                     s.screenshot("paused-b", sample=50).data_pixels()) == 0.0,
-               15, "the animation to stand still")
-    s.check(s.post(TITLE, "WM_ACTIVATE", 1), "WM_ACTIVATE for a restored window posted")
-    check_cloud(s, renderer, "resumed")
-
     s.check(s.post(TITLE, "WM_CLOSE"), "WM_CLOSE posted from another process")
     s.check(renderer.wait(30) == 0, "WM_CLOSE ends the renderer with exit code 0")
     s.check(s.wait_window_gone(TITLE, 10), "no Orvalis_VC window is left")
@@ -119,9 +113,14 @@ def test_corrupt_texture_file(s):
     s.remove_textures()
     with open(s.prefix_path("C:\\Tessalume.bmp"), "wb") as f:
         f.write(b"BM" + b"\x7f" * 60 + b"not a bitmap at all")
-    renderer = start_renderer(s)
+    renderer = s.start(s.bin_path("Orvalis.dll"), name="renderer", env={"WINEDEBUG": "+pid,+cursor"})
     s.find_window("Error", program=renderer)
     s.screenshot("error-box")
+    # The full-screen start hid the pointer; the box comes with it shown again.
+    pid = s.win_info(TITLE)["pid"]
+    with open(renderer.stderr_path, encoding="utf-8", errors="replace") as f:
+        counts = [int(m.group(2)) for m in SHOW_CURSOR.finditer(f.read()) if int(m.group(1), 16) == pid]
+    s.check(counts[:1] == [-1] and counts[-1:] == [0], "the pointer is shown while the box is up (%s)" % counts)
     # Dismiss every box the reader shows until the program ends (bounded).
     deadline = time.monotonic() + 60
     boxes = 0
@@ -157,7 +156,17 @@ def test_small_screen_yes_runs_windowed(s):
     s.check(info["client"] == (1024, 768), "the windowed client area is 1024 x 768 (%s)" % (info["client"],))
     s.check((info["style"] & WS_CAPTION) == WS_CAPTION, "the window has a title bar")
     ox, oy = info["client_origin"]
-    check_cloud(s, renderer, "windowed", (max(ox, 0), max(oy, 0), 800 - max(ox, 0), 600 - max(oy, 0)))
+    visible = (max(ox, 0), max(oy, 0), 800 - max(ox, 0), 600 - max(oy, 0))
+    check_cloud(s, renderer, "windowed", visible)
+
+    # A window the user chose pauses while minimised (non-zero high word of WM_ACTIVATE) instead of ending,
+    # and goes on when restored.
+    s.check(s.post(TITLE, "WM_ACTIVATE", (1 << 16) | 0), "WM_ACTIVATE for a minimised window posted")
+    s.wait_for(lambda: changed_share(s.screenshot("paused-a", sample=50).data_pixels(),
+                                     s.screenshot("paused-b", sample=50).data_pixels()) == 0.0,
+               15, "the animation to stand still")
+    s.check(s.post(TITLE, "WM_ACTIVATE", 1), "WM_ACTIVATE for a restored window posted")
+    check_cloud(s, renderer, "resumed", visible)
     s.check(s.post(TITLE, "WM_CLOSE"), "WM_CLOSE posted")
     s.check(renderer.wait(30) == 0, "the windowed renderer ends with exit code 0")
     s.check(s.wait_window_gone(TITLE, 10), "no Orvalis_VC window is left")

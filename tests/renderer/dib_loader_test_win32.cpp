@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "renderer/dib_reader.h"
@@ -322,6 +323,19 @@ TEST_F(ParticleTexture, RootFileIsUploadedWithLinearFilters) {
     EXPECT_EQ(minFilter, GL_LINEAR);
     EXPECT_EQ(magFilter, GL_LINEAR);
     EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ParticleTexture, RowsThatAreNotAMultipleOfFourBytesUploadUnsheared) {
+    for (auto [width, height] : {std::pair{5, 3}, std::pair{3, 2}}) {
+        orvalis::particleTexture = 0;
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);  // the context's default, whatever ran before
+        WriteFileBytes(root_.path(), Build(Picture24(width, height)));
+        ASSERT_TRUE(orvalis::LoadParticleTexture());
+        int readWidth = 0, readHeight = 0;
+        EXPECT_EQ(ReadBackTexture(readWidth, readHeight), ExpectedPixels(width, height)) << width << "x" << height;
+        EXPECT_EQ(readWidth, width);
+        EXPECT_EQ(readHeight, height);
+    }
 }
 
 TEST_F(ParticleTexture, TemporaryFolderCopyIsReadWhenTheRootFileIsAbsent) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "renderer/render_shell_logic.h"
@@ -8,18 +9,15 @@
 namespace orvalis {
 namespace {
 
-// The module state the window procedure changes.
-struct ShellInputState {
-    bool keyDown[kKeyCount] = {};
-    bool windowActive = true;
-};
+using ShellInputState = ShellInput;
 
-MessageDecision Decide(uint32_t message, uint64_t wParam, int64_t lParam, ShellInputState& state) {
-    return DecideRenderMessage(message, wParam, lParam, state.keyDown, state.windowActive);
+MessageDecision Decide(uint32_t message, uint64_t wParam, int64_t lParam, ShellInputState& state,
+                       bool fullscreen = true) {
+    return DecideRenderMessage(message, wParam, lParam, state, fullscreen);
 }
 
 IdleResult Idle(const ShellInputState& state, auto&& render) {
-    return RunIdlePass(state.windowActive, state.keyDown, render);
+    return RunIdlePass(state, render);
 }
 
 TEST(RenderMessageTest, KeyTableFollowsDownAndUp) {
@@ -42,25 +40,50 @@ TEST(RenderMessageTest, KeyCodesOutsideTheTableAreIgnored) {
     EXPECT_TRUE(state.windowActive);
 }
 
+constexpr uint64_t kWaInactive = 0, kWaActive = 1, kWaClickActive = 2;
+
 TEST(RenderMessageTest, OnlyMinimisingDeactivates) {
     ShellInputState state;
-    constexpr uint64_t kWaInactive = 0, kWaActive = 1;
-    EXPECT_EQ(Decide(kWmActivate, kWaInactive, 0, state).action, MessageAction::kHandled);
+    EXPECT_EQ(Decide(kWmActivate, kWaInactive, 0, state, false).action, MessageAction::kHandled);
     EXPECT_TRUE(state.windowActive) << "losing the focus keeps drawing";
-    Decide(kWmActivate, (1u << 16) | kWaInactive, 0, state);
+    Decide(kWmActivate, (1u << 16) | kWaInactive, 0, state, false);
     EXPECT_FALSE(state.windowActive);
-    Decide(kWmActivate, kWaActive, 0, state);
+    Decide(kWmActivate, kWaActive, 0, state, false);
     EXPECT_TRUE(state.windowActive);
-    Decide(kWmActivate, 0xFFFF0000u | kWaActive, 0, state);
+    Decide(kWmActivate, 0xFFFF0000u | kWaActive, 0, state, false);
     EXPECT_FALSE(state.windowActive);
     // Bits above the high word of a 64-bit wParam are not part of the minimised flag.
-    Decide(kWmActivate, 0x100000000ull | kWaActive, 0, state);
+    Decide(kWmActivate, 0x100000000ull | kWaActive, 0, state, false);
     EXPECT_TRUE(state.windowActive);
+    Decide(kWmActivate, kWaInactive, 0, state, false);
+    EXPECT_FALSE(state.leaveRequested) << "a window the user chose keeps its pause";
+}
+
+TEST(RenderMessageTest, FullScreenRunEndsWhenAnotherWindowTakesOverAfterTheFirstActivation) {
+    int frames = 0;
+    auto render = [&] { return ++frames > 0; };
+    ShellInputState state;
+    Decide(kWmActivate, kWaInactive, 0, state);
+    EXPECT_EQ(Idle(state, render), IdleResult::kSwap) << "not yet active: a deactivation means nothing";
+    Decide(kWmActivate, kWaClickActive, 0, state);
+    EXPECT_EQ(Idle(state, render), IdleResult::kSwap);
+    Decide(kWmActivate, kWaInactive, 0, state);
+    EXPECT_EQ(Idle(state, render), IdleResult::kDone);
+    Decide(kWmActivate, kWaActive, 0, state);
+    EXPECT_EQ(Idle(state, render), IdleResult::kDone) << "coming back does not undo the end";
+
+    ShellInputState minimised;
+    Decide(kWmActivate, kWaActive, 0, minimised);
+    Decide(kWmActivate, (1u << 16) | kWaInactive, 0, minimised);
+    EXPECT_EQ(Idle(minimised, render), IdleResult::kDone);
 }
 
 TEST(RenderMessageTest, ScreenSaveAndMonitorPowerAreSwallowedExactly) {
     ShellInputState state;
     EXPECT_EQ(Decide(kWmSysCommand, 0xF140, 0, state).action, MessageAction::kHandled);
+    EXPECT_EQ(Decide(kWmSysCommand, 0xF140, 0, state, false).action, MessageAction::kDefault)
+        << "a window leaves the system's own saver free to start";
+    EXPECT_EQ(Decide(kWmSysCommand, 0xF170, 2, state, false).action, MessageAction::kHandled);
     EXPECT_EQ(Decide(kWmSysCommand, 0xF170, 2, state).action, MessageAction::kHandled);
     // Only the exact values are swallowed; everything else, including the low-bit variants and Close, is
     // left to the default procedure.
@@ -86,6 +109,14 @@ TEST(RenderMessageTest, SizeLimitsAllowTheFullClientArea) {
     EXPECT_EQ(Decide(kWmGetMinMaxInfo, 0, 0, state).action, MessageAction::kAllowFullSize);
 }
 
+TEST(RenderMessageTest, FullScreenKeepsItsPixelsAndCoversFollowTheLayout) {
+    ShellInputState state;
+    EXPECT_EQ(Decide(kWmDpiChanged, 0x00900090, 0, state).action, MessageAction::kHandled);
+    EXPECT_EQ(Decide(kWmDpiChanged, 0x00900090, 0, state, false).action, MessageAction::kDefault);
+    EXPECT_EQ(Decide(kWmDisplayChange, 16, (768 << 16) | 1024, state).action, MessageAction::kRebuildCovers);
+    EXPECT_EQ(Decide(kWmDisplayChange, 16, (768 << 16) | 1024, state, false).action, MessageAction::kDefault);
+}
+
 TEST(RenderMessageTest, OtherMessagesGoToTheDefaultProcedure) {
     ShellInputState state;
     constexpr uint32_t kWmMouseMove = 0x0200, kWmLButtonDown = 0x0201, kWmChar = 0x0102, kWmPaint = 0x000F;
@@ -107,7 +138,7 @@ TEST(IdlePassTest, DrawsWhileActiveAndStopsOnEscape) {
     EXPECT_EQ(frames, 1);
 
     state.windowActive = false;
-    EXPECT_EQ(Idle(state, render), IdleResult::kSwap) << "buffers are swapped while minimised";
+    EXPECT_EQ(Idle(state, render), IdleResult::kWait) << "a minimised window waits for messages";
     EXPECT_EQ(frames, 1) << "no frame is drawn while minimised";
 
     state.keyDown[kVkEscape] = true;
@@ -119,6 +150,92 @@ TEST(IdlePassTest, DrawsWhileActiveAndStopsOnEscape) {
 
     ShellInputState failing;
     EXPECT_EQ(Idle(failing, [] { return false; }), IdleResult::kDone);
+
+    // A minimised window that the system left active (no other window to activate) still waits.
+    ShellInputState iconic;
+    Decide(kWmSize, 1, 0, iconic, false);
+    EXPECT_EQ(Idle(iconic, render), IdleResult::kWait);
+    Decide(kWmSize, 0, (240 << 16) | 320, iconic, false);
+    EXPECT_EQ(Idle(iconic, render), IdleResult::kSwap);
+}
+
+TEST(IdlePassTest, EscapeTappedBetweenTwoPassesStillEnds) {
+    auto render = [] { return true; };
+    ShellInputState state;
+    Decide(kWmKeyDown, 'A', 0, state);
+    Decide(kWmKeyUp, 'A', 0, state);
+    Decide(kWmKeyDown, kVkEscape + 256, 0, state);
+    EXPECT_EQ(Idle(state, render), IdleResult::kSwap) << "other keys do not end it";
+    Decide(kWmKeyDown, kVkEscape, 0, state);
+    Decide(kWmKeyUp, kVkEscape, 0, state);
+    EXPECT_FALSE(state.keyDown[kVkEscape]) << "the key table still follows the release";
+    EXPECT_EQ(Idle(state, render), IdleResult::kDone);
+
+    ShellInputState released;
+    Decide(kWmKeyUp, kVkEscape, 0, released);
+    EXPECT_EQ(Idle(released, render), IdleResult::kSwap) << "a release alone is no press";
+}
+
+TEST(IdlePassTest, NothingIsDrawnWhileTheDisplayIsOff) {
+    ShellInputState state;
+    int frames = 0;
+    auto render = [&] { return ++frames > 0; };
+    NoteDisplayState(state, 0);
+    EXPECT_EQ(Idle(state, render), IdleResult::kWait);
+    EXPECT_EQ(frames, 0);
+    NoteDisplayState(state, 2);
+    EXPECT_EQ(Idle(state, render), IdleResult::kSwap) << "a dimmed display still shows the cloud";
+    NoteDisplayState(state, 0);
+    NoteDisplayState(state, 1);
+    EXPECT_EQ(Idle(state, render), IdleResult::kSwap);
+    EXPECT_EQ(frames, 2);
+    NoteDisplayState(state, 0);
+    state.escapePressed = true;
+    EXPECT_EQ(Idle(state, render), IdleResult::kDone) << "Escape ends it in the dark too";
+}
+
+TEST(PacingTest, SwapIntervalNearestToSixtyFramesASecond) {
+    const std::pair<int, int> cases[] = {{0, 1},  {1, 1},   {30, 1},  {59, 1},  {60, 1}, {75, 1},
+                                         {90, 2}, {100, 2}, {120, 2}, {144, 2}, {165, 3}, {240, 4}, {360, 6}};
+    for (auto [refresh, interval] : cases) EXPECT_EQ(SwapIntervalForRefresh(refresh), interval) << refresh;
+}
+
+TEST(PacingTest, LimitIsSixtyWithoutAnIntervalAndAMarginAboveTheDisplayWithOne) {
+    EXPECT_DOUBLE_EQ(FrameRateLimit(false, 1, 144), 60.0);
+    EXPECT_DOUBLE_EQ(FrameRateLimit(true, 0, 60), 60.0);
+    EXPECT_DOUBLE_EQ(FrameRateLimit(true, 2, 144), 79.2);
+    EXPECT_DOUBLE_EQ(FrameRateLimit(true, 1, 0), 66.0);
+}
+
+TEST(PacingTest, FramesAreSpacedByOnePeriodAndALateLoopStartsAfresh) {
+    FramePacer pacer(50.0);  // 20 ms
+    EXPECT_DOUBLE_EQ(pacer.WaitMs(1000.0), 0.0) << "the first frame is due at once";
+    pacer.FrameStarted(1000.0);
+    EXPECT_DOUBLE_EQ(pacer.WaitMs(1005.0), 15.0);
+    EXPECT_DOUBLE_EQ(pacer.WaitMs(1020.0), 0.0);
+    pacer.FrameStarted(1023.0);  // drawn 3 ms late: the next one is still due at 1040
+    EXPECT_DOUBLE_EQ(pacer.WaitMs(1030.0), 10.0);
+    pacer.FrameStarted(1100.0);  // far behind: no burst of frames to catch up
+    EXPECT_DOUBLE_EQ(pacer.WaitMs(1101.0), 19.0);
+}
+
+TEST(CoverTest, EveryOtherMonitorIsCoveredWhereverItLies) {
+    const ScreenRect primary{0, 0, 1024, 768};
+    const ScreenRect right{1024, 0, 1824, 600};
+    const ScreenRect left{-1280, -200, 0, 824};
+    const ScreenRect above{0, -1080, 1920, 0};
+    const ScreenRect empty{50, 50, 50, 900};
+    const std::vector<ScreenRect> desk{left, primary, right, above, empty, primary};
+    EXPECT_EQ(CoverRects(desk, primary, true), (std::vector<ScreenRect>{left, right, above}));
+    EXPECT_EQ(CoverRects(desk, right, true), (std::vector<ScreenRect>{left, primary, above, primary}));
+    EXPECT_TRUE(CoverRects(desk, primary, false).empty()) << "no cover in a window";
+    EXPECT_TRUE(CoverRects({primary}, primary, true).empty());
+}
+
+TEST(CoverTest, FullScreenWindowTakesItsMonitorsPixels) {
+    EXPECT_EQ(FullscreenWindowRect({0, 0, 1024, 768}, 1024, 768), (ScreenRect{0, 0, 1024, 768}));
+    EXPECT_EQ(FullscreenWindowRect({0, 0, 1536, 1152}, 1024, 768), (ScreenRect{0, 0, 1536, 1152}));
+    EXPECT_EQ(FullscreenWindowRect({}, 1024, 768), (ScreenRect{0, 0, 1024, 768}));
 }
 
 TEST(ExitCodeTest, QuitCarriesItsCodeEscapeGivesZero) {

@@ -1,10 +1,14 @@
 // wininfo TITLE [--children]   prints what the end-to-end tests need to know about a top-level window.
 // wininfo --display            prints the current display mode.
+// wininfo --foreground         prints the foreground window's title, class and process id.
+// wininfo --monitors           prints each monitor's rectangle as the system reports it.
+// wininfo --top PID            prints every top-level window of that (Windows) process.
 // One "key=value" per line; exit code 1 when no top-level window has exactly that title.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -63,10 +67,55 @@ int PrintDisplay() {
     return 0;
 }
 
+std::string RectText(const RECT& rect) {
+    return std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right) + "," +
+           std::to_string(rect.bottom);
+}
+
+int PrintForeground() {
+    HWND window = GetForegroundWindow();
+    if (!window) return 1;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    std::printf("foreground=%s|%s|%lu\n", TextOf(window).c_str(), ClassOf(window).c_str(), pid);
+    return 0;
+}
+
+BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+    MONITORINFOEXW info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info)) {
+        std::printf("monitor=%s|%s|%d\n", Narrow(info.szDevice).c_str(), RectText(info.rcMonitor).c_str(),
+                    (info.dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0);
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK PrintTopOf(HWND window, LPARAM wanted) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != static_cast<DWORD>(wanted)) return TRUE;
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    std::printf("top=%p|%s|%s|%s|%d|0x%08lx\n", static_cast<void*>(window), ClassOf(window).c_str(),
+                TextOf(window).c_str(), RectText(rect).c_str(), IsWindowVisible(window) ? 1 : 0,
+                static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)));
+    return TRUE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "--display") == 0) return PrintDisplay();
+    if (argc >= 2 && std::strcmp(argv[1], "--foreground") == 0) return PrintForeground();
+    if (argc >= 2 && std::strcmp(argv[1], "--monitors") == 0) {
+        EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);
+        return 0;
+    }
+    if (argc >= 3 && std::strcmp(argv[1], "--top") == 0) {
+        EnumWindows(PrintTopOf, static_cast<LPARAM>(std::strtoul(argv[2], nullptr, 10)));
+        return 0;
+    }
     if (argc < 2) {
         std::fprintf(stderr, "usage: wininfo TITLE [--children] | wininfo --display\n");
         return 2;

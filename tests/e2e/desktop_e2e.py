@@ -1,0 +1,190 @@
+"""The saver on the desktops people have: a quick tap of Escape, another program taking the foreground, and a
+second monitor that must not show the desktop while the saver runs."""
+
+import os
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import changed_share, lit_share, main, screen  # noqa: E402
+
+TITLE = "Orvalis_VC"
+SAVER_TITLE = "Veyra_Main"
+HELPER = "Orvalis test neighbour"
+TWO_MONITORS = "1024x768+800x600"
+SECOND = (1024, 0, 1824, 600)  # where Wine puts the second Xephyr screen
+SLOW_GL = {"GALLIUM_DRIVER": "softpipe"}
+
+
+def record(s, what, seconds):
+    s.log("measured %s = %.3f s" % (what, seconds))
+    with open(s.output_path("measurements.txt"), "a") as f:
+        f.write("%s %.3f\n" % (what, seconds))
+
+
+def start_saver(s, env=None):
+    s.remove_textures()
+    host = s.start(s.bin_path("Orvalis.scr"), "/s", name="host", env=env)
+    window = s.find_window(TITLE, seconds=60, program=host)
+    return host, window
+
+
+def wait_drawing(s, seconds=30):
+    """Waits until the primary monitor shows a moving cloud (two screenshots apart differ)."""
+    def moving():
+        a = s.screenshot("drawing-a", sample=25)
+        time.sleep(0.3)
+        b = s.screenshot("drawing-b", sample=25)
+        w, h = 1024 // 4, 768 // 4
+        return lit_share(b.region(0, 0, w, h)) > 0.03 and changed_share(a.region(0, 0, w, h),
+                                                                      b.region(0, 0, w, h)) > 0.02
+    s.wait_for(moving, seconds, "the cloud on the primary monitor", interval=0.1)
+
+
+def tap_escape_ends(s, window, renderer):
+    # Wait until frames are being drawn: a tap during start-up would prove nothing about the frame loop.
+    wait_drawing(s)
+    taps = 0
+    t0 = time.monotonic()
+    code = None
+    while code is None and taps < 5:
+        t0 = time.monotonic()
+        s.tap_key(window, "Escape")
+        taps += 1
+        code = renderer.wait(2.0)
+    took = time.monotonic() - t0
+    record(s, "taps of Escape needed %d, last tap to renderer exit" % taps, took)
+    s.check(taps == 1 and code == 0, "one quick tap of Escape ends the renderer with exit code 0 within 2 s "
+            "(%d taps, exit code %s, %.2f s)" % (taps, code, took))
+
+
+def test_escape_tap_ends_the_renderer(s):
+    s.remove_textures()
+    s.install_texture()
+    # Mesa's slowest software rasteriser: frames of a tenth of a second and more, as on a machine without a
+    # graphics driver, where a tap falls within one frame almost every time.
+    renderer = s.start(s.bin_path("Orvalis.dll"), name="renderer", env=SLOW_GL)
+    window = s.find_window(TITLE, program=renderer)
+    tap_escape_ends(s, window, renderer)
+    s.check(s.wait_window_gone(TITLE, 10), "no Orvalis_VC window is left")
+
+
+def test_escape_tap_ends_the_saver(s):
+    host, window = start_saver(s, env=SLOW_GL)
+    info = s.win_info(TITLE)
+    wait_drawing(s)
+    s.tap_key(window, "Escape")
+    t0 = time.monotonic()
+    s.check(s.wait_window_gone(TITLE, 2), "one tap of Escape ends the renderer within 2 s")
+    code = host.wait(2.0)
+    record(s, "one tap of Escape to host exit", time.monotonic() - t0)
+    s.check(code == 0, "the host ends with it (exit code %s)" % code)
+    s.check(not s.top_windows(info["pid"]), "no window of the renderer remains")
+
+
+def test_another_program_taking_the_foreground_ends_the_saver(s):
+    host, window = start_saver(s)
+    wait_drawing(s)
+    s.check(s.foreground()[0] == TITLE, "Orvalis_VC is the foreground window while the saver runs")
+    before = s.display_mode()
+    helper = s.start(s.tool_path("brightwin.exe"), HELPER, "100", "100", "300", "200", "--take-foreground-after",
+                     "200", name="helper")
+    s.wait_for(lambda: "took the foreground" in open(helper.stdout_path, encoding="utf-8").read(), 20,
+               "the helper to take the foreground")
+    t0 = time.monotonic()
+    code = host.wait(5)
+    took = time.monotonic() - t0
+    record(s, "foreground taken to host exit", took)
+    s.check(code == 0, "the host has ended, exit code 0 (%s)" % code)
+    s.check(took < 2.0, "within 2 s (%.2f s)" % took)
+    s.check(s.wait_window_gone(TITLE, 2), "the renderer has ended")
+    s.log("display mode before %s, after %s" % (before, s.display_mode()))
+
+
+def helper_on_second_monitor(s):
+    left, top, right, bottom = SECOND
+    helper = s.start(s.tool_path("brightwin.exe"), HELPER, str(left + 100), str(top + 100), "500", "300",
+                     name="helper")
+    s.find_window(HELPER, program=helper)
+    shot = s.screenshot("before-second")
+    s.check(lit_share(shot.region(left + 100, top + 100, 500, 300), 200) > 0.99,
+            "the helper window shows bright on the second monitor")
+    return helper
+
+
+def second_monitor_dark_share(shot):
+    left, top, right, bottom = SECOND
+    pixels = shot.region(left, top, right - left, bottom - top)
+    return sum(1 for p in pixels if max(p) <= 8) / len(pixels)
+
+
+@screen(TWO_MONITORS)
+def test_second_monitor_is_covered_and_clicks_there_change_nothing(s):
+    monitors = s.monitors()
+    s.log("monitors %s" % monitors)
+    s.check(len(monitors) == 2 and monitors[1][1] == SECOND, "Wine sees two monitors, the second at %s"
+            % (SECOND,))
+    helper = helper_on_second_monitor(s)
+
+    host, window = start_saver(s)
+    t0 = time.monotonic()
+    shot = s.wait_for(lambda: (lambda i: i if second_monitor_dark_share(i) >= 0.99 else None)(
+        s.screenshot("second-monitor-covered")), 10, "the second monitor to go black", interval=0.1)
+    covered = time.monotonic() - t0
+    record(s, "Orvalis_VC shown to second monitor black", covered)
+    s.check(covered < 2.0, "the second monitor is black within 2 s of Orvalis_VC (%.2f s, %.4f dark)"
+            % (covered, second_monitor_dark_share(shot)))
+    wait_drawing(s)
+    both = s.screenshot("saver-two-monitors")
+    s.check(second_monitor_dark_share(both) >= 0.99 and lit_share(both.region(0, 0, 1024, 768)) > 0.03,
+            "the cloud on the primary monitor, black on the second")
+    s.check(s.foreground()[0] == TITLE, "Orvalis_VC, not the helper, is the foreground window")
+
+    info = s.win_info(TITLE)
+    covers = [w for w in s.top_windows(info["pid"]) if w["title"] != TITLE and w["visible"]]
+    s.log("renderer's other windows %s" % covers)
+    s.check([w["rect"] for w in covers] == [SECOND], "one cover, exactly over the second monitor")
+    s.check(info["window"] == (0, 0, 1024, 768), "the render window fills the primary monitor (%s)"
+            % (info["window"],))
+
+    # A click on the second monitor: nothing under the cover is reached, nothing is activated.
+    s.click(SECOND[0] + 300, SECOND[1] + 250)
+    s.move_mouse(SECOND[0] + 350, SECOND[1] + 200)
+    time.sleep(0.5)
+    s.check(host.alive() and s.win_info(TITLE) is not None, "the click leaves the saver running")
+    s.check(s.foreground()[0] == TITLE, "Orvalis_VC is still the foreground window after the click")
+    s.check("activated" not in open(helper.stdout_path, encoding="utf-8").read(),
+            "the helper window was never activated")
+
+    # Escape with the pointer over the second monitor still ends the saver.
+    s._xdotool("keydown", "Escape", "sleep", "0.01", "keyup", "Escape", check=True)
+    s.check(s.wait_window_gone(TITLE, 5), "Escape over the second monitor ends the renderer")
+    s.check(host.wait(5) == 0, "and the host")
+    s.check(not s.top_windows(info["pid"]), "no window of ours remains")
+    after = s.wait_for(lambda: (lambda i: i if lit_share(i.region(SECOND[0] + 100, 100, 500, 300), 200) > 0.99
+                                else None)(s.screenshot("after-saver")), 10, "the helper window to show again")
+    s.check(after is not None, "the helper window shows again")
+
+
+@screen(TWO_MONITORS)
+def test_covers_go_with_a_killed_renderer(s):
+    helper_on_second_monitor(s)
+    s.remove_textures()
+    s.install_texture()
+    renderer = s.start(s.bin_path("Orvalis.dll"), name="renderer")
+    s.find_window(TITLE, program=renderer)
+    pid = s.win_info(TITLE)["pid"]
+    s.wait_for(lambda: second_monitor_dark_share(s.screenshot("covered")) >= 0.99, 10, "the cover")
+    # TerminateProcess, as a crash or the task manager ends it: nothing of the renderer runs after it.
+    subprocess.run(["wine", "taskkill", "/F", "/PID", str(pid)], env=s.env, stdin=subprocess.DEVNULL,
+                   capture_output=True, timeout=30)
+    s.check(renderer.wait(10) is not None, "the renderer was killed")
+    s.check(s.wait_window_gone(TITLE, 10), "the killed renderer's window is gone")
+    s.check(not s.top_windows(pid), "its cover went with it")
+    s.wait_for(lambda: lit_share(s.screenshot("after-kill").region(SECOND[0] + 100, 100, 500, 300), 200) > 0.99,
+               10, "the helper window to show again")
+
+
+if __name__ == "__main__":
+    sys.exit(main(globals()))
