@@ -40,6 +40,11 @@ struct {
 
 std::wstring Utf16(const char* utf8) { return FromUtf8(utf8); }
 
+// The window's messages: a warning the user dismisses with OK, under the program's name.
+void ShowWarning(HWND owner, const std::wstring& text) {
+    MessageBoxW(owner, text.c_str(), Utf16("Orvalis (ScreenSaver)").c_str(), MB_OK | MB_ICONEXCLAMATION);
+}
+
 std::string Utf8Text(HWND window) {
     const int n = GetWindowTextLengthW(window);
     std::wstring wide(static_cast<size_t>(n) + 1, L'\0');
@@ -309,7 +314,14 @@ void Save(DialogState& s) {
     const std::string file = SettingsFilePath();
     SaverSettings.bgmRepeat = dialog::RepeatValueForSave(repeatText);
     for (const auto& write : dialog::SaveWrites(SaverSettings.bgmKind, repeatText, SaverSettings.bgmFile)) {
-        WriteIniString(kSettingsSection, write.key, write.value, file);
+        if (!WriteIniString(kSettingsSection, write.key, write.value, file)) {
+            // The window stays up with the choice in it, so that the user can free the file and press Set
+            // again, or give up with Cancel.
+            ShowWarning(s.window, Utf16("設定を保存できませんでした。次のファイルに書き込めません:\n\n") + FromAnsi(file) +
+                                      Utf16("\n\nファイルとフォルダーが書き込み禁止になっていないか確かめてから、"
+                                            "もう一度「設定」を押してください。"));
+            return;
+        }
     }
     Unload(s);
 }

@@ -238,6 +238,19 @@ class Session:
         except subprocess.TimeoutExpired:
             pass
 
+    def refuse_writes_as_for_a_user(self):
+        """Restarts the prefix's wineserver without root's right to pass over file permissions. Windows
+        programs open and create their files through the wineserver, so a read-only file or folder then refuses
+        them as it refuses an ordinary user; root would write through it."""
+        if os.geteuid() != 0:
+            return
+        self._wineserver("-k")
+        self._wineserver("-w", timeout=20)
+        subprocess.run(["setpriv", "--bounding-set=-dac_override,-dac_read_search,-fowner", "wineserver", "-p"],
+                       env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       check=True, timeout=30)
+        self.log("wineserver restarted without root's file rights")
+
     # --- helpers --------------------------------------------------------------------------------------
 
     def log(self, text):
