@@ -6,8 +6,8 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from dialog_e2e import (CMD_CAN, CMD_SET, SAVER_DIR, TITLE as DIALOG_TITLE, Dialog, install_saver,  # noqa: E402
-                        mark_is_selected, read, settings_file)
+from dialog_e2e import (CMD_CAN, CMD_SET, SAVER_DIR, TITLE as DIALOG_TITLE, Dialog, dismiss_box,  # noqa: E402
+                        install_saver, mark_is_selected, read, settings_file)
 from harness import main  # noqa: E402
 from host_e2e import unix_processes_of_prefix  # noqa: E402
 
@@ -16,7 +16,6 @@ SAVER_TITLE = "Veyra_Main"
 PREVIEW_TITLE = "Preview Window"
 AREA_TITLE = "PreviewArea"
 WM_CLOSE = 0x0010
-BOX_CAPTION = "Orvalis (ScreenSaver)"
 
 
 def check_nothing_left(s, what):
@@ -75,19 +74,6 @@ def test_saver_with_a_32_kb_command_line_runs_and_ends(s):
     check_nothing_left(s, "/s and 32 KB")
 
 
-def dismiss_box(s, dialog):
-    """Waits for the window's message box, returns its text and presses its one button."""
-    s.find_window(BOX_CAPTION, program=dialog.program)
-    info = s.wait_for(lambda: s.win_info(BOX_CAPTION, children=True), 10, "the message box's details")
-    buttons = [c for c in info["children"] if c["class"].lower() == "button" and c["visible"]]
-    s.check(len(buttons) == 1, "the message box has one button")
-    text = "\n".join(c["text"] for c in info["children"] if c["class"].lower() == "static")
-    s.screenshot("box-%s" % dialog.program.name)
-    s.click_child(BOX_CAPTION, buttons[0]["text"])
-    s.check(s.wait_window_gone(BOX_CAPTION, 10), "the message box is gone")
-    return text
-
-
 def check_refused_set_keeps_the_window(s, dialog, ini_windows_path):
     """Set while the settings file cannot be written: a message naming the file, then the window as it was."""
     dialog.select_row(2)
@@ -120,7 +106,7 @@ def test_set_that_cannot_be_written_says_so_and_keeps_the_window(s):
         check_refused_set_keeps_the_window(s, dialog, ini_windows_path)
         dialog.click_rect(CMD_CAN)
         dialog.wait_closed()
-        s.check(read(ini) == original and os.stat(ini).st_mtime_ns == stamp, "the settings file was not touched")
+        s.check(read(ini) == original and os.stat(ini).st_mtime_ns == stamp, "the settings file is untouched")
     finally:
         os.chmod(ini, 0o644)
 
@@ -137,7 +123,7 @@ def test_set_that_cannot_be_written_says_so_and_keeps_the_window(s):
         os.chmod(folder, 0o755)
         dialog.click_rect(CMD_SET)
         dialog.wait_closed()
-        s.check(read(ini) == settings_file(b"2", b"4", b""), "the retry saves the kept choice (%r)" % read(ini))
+        s.check(read(ini) == settings_file(b"2", b"4", b""), "the retry saves the kept choice")
     finally:
         os.chmod(folder, 0o755)
 

@@ -251,6 +251,17 @@ class Session:
                        check=True, timeout=30)
         self.log("wineserver restarted without root's file rights")
 
+    def japanese_env(self):
+        """Environment for a program that must run under the Japanese ANSI code page (932), which Wine takes
+        from the program's locale. The locale is built into the test's output folder from glibc's sources, so
+        the machine needs no generated ja_JP locale."""
+        locales = self.output_path("locale")
+        if not os.path.isdir(os.path.join(locales, "ja_JP.UTF-8")):
+            os.makedirs(locales, exist_ok=True)
+            subprocess.run(["localedef", "-i", "ja_JP", "-f", "UTF-8", os.path.join(locales, "ja_JP.UTF-8")],
+                           check=True, stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+        return {"LOCPATH": locales, "LC_ALL": "ja_JP.UTF-8"}
+
     # --- helpers --------------------------------------------------------------------------------------
 
     def log(self, text):
