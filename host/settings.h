@@ -1,6 +1,7 @@
 // The saver's user settings: the in-memory record, the settings file's names and the loading rules.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -28,6 +29,8 @@ constexpr const char* kSettingsSection = "Section";
 constexpr const char* kKeyBgmKind = "BGM\x8B\xE6\x95\xAA";        // BGM区分
 constexpr const char* kKeyBgmRepeat = "BGM\xD8\xCB\xDF\xB0\xC4";  // BGMﾘﾋﾟｰﾄ
 constexpr const char* kKeyBgmFile = "BGM\xCC\xA7\xB2\xD9";        // BGMﾌｧｲﾙ
+// The longest value the settings file gives back whole; a longer one is read as its first bytes.
+constexpr size_t kMaxIniValueBytes = 255;
 
 // What LoadSettings needs from the platform: the profile reader and the file test.
 class SettingsSource {

@@ -10,18 +10,18 @@
 namespace orvalis {
 
 std::string ReadIniString(const std::string& section, const std::string& key, const std::string& file) {
-    char buffer[256] = {};
+    char buffer[kMaxIniValueBytes + 1] = {};
     GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer, sizeof buffer, file.c_str());
     return std::string(buffer, strnlen(buffer, sizeof buffer));
 }
 
-void WriteIniString(const std::string& section, const std::string& key, const std::string& value,
+bool WriteIniString(const std::string& section, const std::string& key, const std::string& value,
                     const std::string& file) {
     char sectionName[128] = {};
     char keyName[128] = {};
     std::strncpy(sectionName, section.c_str(), sizeof sectionName - 1);
     std::strncpy(keyName, key.c_str(), sizeof keyName - 1);
-    WritePrivateProfileStringA(sectionName, keyName, value.c_str(), file.c_str());
+    return WritePrivateProfileStringA(sectionName, keyName, value.c_str(), file.c_str()) != FALSE;
 }
 
 bool FileExists(const std::string& path) {

@@ -7,12 +7,13 @@
 
 namespace orvalis {
 
-// The value of `key`, cut to 255 bytes; empty when the key, the section or the file is missing.
+// The value of `key`, cut to kMaxIniValueBytes; empty when the key, the section or the file is missing.
 std::string ReadIniString(const std::string& section, const std::string& key, const std::string& file);
 
 // Stores `value` under `key`, creating the file and the section when needed. Section and key names
-// longer than 127 characters are cut. A write the platform refuses is lost without a message.
-void WriteIniString(const std::string& section, const std::string& key, const std::string& value,
+// longer than 127 characters are cut. False when the platform refused the write (a read-only file, a
+// folder that takes no new files).
+bool WriteIniString(const std::string& section, const std::string& key, const std::string& value,
                     const std::string& file);
 
 // Whether the file can be opened for reading; a folder, an empty path or any error gives false.

@@ -55,6 +55,10 @@ Point DialogPosition(int screenWidth, int screenHeight, int windowWidth, int win
     return {(screenWidth - windowWidth) / 2, (screenHeight - windowHeight) / 3};
 }
 
+bool MusicPathFits(std::string_view ansiPath) {
+    return ansiPath.size() <= kMaxMusicPathBytes;
+}
+
 std::vector<IniWrite> SaveWrites(int bgmKind, const std::string& repeatText, const std::string& bgmFile) {
     return {
         {kKeyBgmKind, std::to_string(bgmKind)},

@@ -1,12 +1,17 @@
 // The settings dialog's rules, free of any window: its layout, the background gradients, the enabled states
-// of the music controls, the track-number texts and what Set writes.
+// of the music controls, the track-number texts, the music paths it takes and what Set writes.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "host/settings.h"
 
 namespace orvalis::dialog {
 
@@ -75,6 +80,13 @@ struct Point {
     int x, y;
 };
 Point DialogPosition(int screenWidth, int screenHeight, int windowWidth, int windowHeight);
+
+// The longest ANSI path a music file may have: the settings file must give it back whole, and the ANSI
+// music calls open nothing of MAX_PATH (260) bytes or more with its NUL.
+constexpr size_t kMaxAnsiPathBytes = 259;
+constexpr size_t kMaxMusicPathBytes = std::min(kMaxIniValueBytes, kMaxAnsiPathBytes);
+// Whether the file chooser may take a path of these ANSI bytes (a double-byte character counts twice).
+bool MusicPathFits(std::string_view ansiPath);
 
 // One key written by Set, in order.
 struct IniWrite {

@@ -39,6 +39,12 @@ struct {
 } animationOrigin;
 
 std::wstring Utf16(const char* utf8) { return FromUtf8(utf8); }
+std::wstring Utf16(const std::string& utf8) { return FromUtf8(utf8); }
+
+// The window's messages: a warning the user dismisses with OK, under the program's name.
+void ShowWarning(HWND owner, const std::wstring& text) {
+    MessageBoxW(owner, text.c_str(), Utf16("Orvalis (ScreenSaver)").c_str(), MB_OK | MB_ICONEXCLAMATION);
+}
 
 std::string Utf8Text(HWND window) {
     const int n = GetWindowTextLengthW(window);
@@ -291,11 +297,17 @@ void ChooseFile(DialogState& s) {
 
     std::string path;
     if (!ToAnsi(file, path)) {
-        MessageBoxW(s.window,
-                    Utf16("選んだファイルの名前には、このシステムの文字コードで表せない文字が含まれています。\n"
-                          "別の名前のファイルを選んでください。")
-                        .c_str(),
-                    Utf16("Orvalis (ScreenSaver)").c_str(), MB_OK | MB_ICONEXCLAMATION);
+        ShowWarning(s.window, Utf16("選んだファイルの名前には、"
+                                    "このシステムの文字コードで表せない文字が含まれています。\n"
+                                    "別の名前のファイルを選んでください。"));
+        return;
+    }
+    // A longer path would be saved whole but read back cut short, and the music would be lost.
+    if (!dialog::MusicPathFits(path)) {
+        ShowWarning(s.window, Utf16("選んだファイルのパスは、このシステムの文字コードで " +
+                                    std::to_string(dialog::kMaxMusicPathBytes) +
+                                    " バイトを超えるため、設定に保存できません。\n"
+                                    "もっと短いパスのファイルを選んでください。"));
         return;
     }
     SaverSettings.bgmFile = path;
@@ -309,7 +321,15 @@ void Save(DialogState& s) {
     const std::string file = SettingsFilePath();
     SaverSettings.bgmRepeat = dialog::RepeatValueForSave(repeatText);
     for (const auto& write : dialog::SaveWrites(SaverSettings.bgmKind, repeatText, SaverSettings.bgmFile)) {
-        WriteIniString(kSettingsSection, write.key, write.value, file);
+        if (!WriteIniString(kSettingsSection, write.key, write.value, file)) {
+            // The window stays up with the choice in it, so that the user can free the file and press Set
+            // again, or give up with Cancel.
+            ShowWarning(s.window, Utf16("設定を保存できませんでした。次のファイルに書き込めません:\n\n") +
+                                      FromAnsi(file) +
+                                      Utf16("\n\nファイルとフォルダーが書き込み禁止になっていないか"
+                                            "確かめてから、もう一度「設定」を押してください。"));
+            return;
+        }
     }
     Unload(s);
 }

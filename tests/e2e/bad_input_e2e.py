@@ -1,13 +1,13 @@
 """Bad input to the real Orvalis.scr under Wine: command lines nobody should pass, and a settings file the
-settings window cannot write. Each case ends or runs as designed, shows no message, and leaves no window and no
-process behind."""
+settings window cannot write. Each command line ends or runs as designed, shows no message, and leaves no window
+and no process behind; a refused save is reported and loses nothing."""
 
 import os
-import stat
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from dialog_e2e import CMD_SET, TITLE as DIALOG_TITLE, Dialog, install_saver, read, settings_file  # noqa: E402
+from dialog_e2e import (CMD_CAN, CMD_SET, SAVER_DIR, TITLE as DIALOG_TITLE, Dialog, dismiss_box,  # noqa: E402
+                        install_saver, mark_is_selected, read, settings_file)
 from harness import main  # noqa: E402
 from host_e2e import unix_processes_of_prefix  # noqa: E402
 
@@ -74,29 +74,58 @@ def test_saver_with_a_32_kb_command_line_runs_and_ends(s):
     check_nothing_left(s, "/s and 32 KB")
 
 
-def test_set_into_a_settings_file_that_cannot_be_written_closes_quietly(s):
+def check_refused_set_keeps_the_window(s, dialog, ini_windows_path):
+    """Set while the settings file cannot be written: a message naming the file, then the window as it was."""
+    dialog.select_row(2)
+    dialog.click_rect(CMD_SET)
+    text = dismiss_box(s, dialog)
+    s.check("設定を保存できませんでした" in text and ini_windows_path in text,
+            "the message says the settings were not saved and names %s (%r)" % (ini_windows_path, text))
+    s.check(dialog.program.alive() and s.x_windows(DIALOG_TITLE), "the settings window is still open")
+
+    def row_2_alone_marked():
+        image = dialog.shot("after-box-%s" % dialog.program.name)
+        return mark_is_selected(dialog, image, 2) and not mark_is_selected(dialog, image, 1)
+    s.wait_for(row_2_alone_marked, 10, "row 2 to be still the chosen row")
+
+
+def test_set_that_cannot_be_written_says_so_and_keeps_the_window(s):
+    s.refuse_writes_as_for_a_user()
+    ini_windows_path = SAVER_DIR + "\\Orvalis.ini"
+
+    # A settings file with the read-only attribute: Cancel then leaves it as it was.
     original = settings_file(b"1", b"4", b"")
     folder, ini = install_saver(s, original)
-    # Read-only, and held open by another program that lets nobody write it. NOTE: Wine keeps the read-only
-    # attribute as the file's write permissions, which do not stop a process running as root; the other
-    # program's sharing mode does.
-    os.chmod(ini, stat.S_IRUSR | stat.S_IRGRP | stat.S_IROTH)
+    attrib = s.start("attrib", "+r", ini_windows_path, name="attrib")
+    s.check(attrib.wait(30) == 0, "attrib +r ran")
+    s.check(not os.stat(ini).st_mode & 0o222, "Wine keeps the read-only attribute as no write permission")
     stamp = os.stat(ini).st_mtime_ns
     try:
-        holder = s.start(s.tool_path("holdfile.exe"), "C:\\Saver\\Orvalis.ini", name="holder")
-        s.wait_for(lambda: "held" in holder.stdout(), 30, "the settings file to be held")
-        host = s.start(os.path.join(folder, "Orvalis.scr"), "/c", name="host")
+        host = s.start(os.path.join(folder, "Orvalis.scr"), "/c", name="host-readonly-file")
         dialog = Dialog(s, host)
-        dialog.select_row(0)
-        dialog.click_rect(CMD_SET)
-        # A message box would keep the host alive: the window must close and the host end by itself.
+        check_refused_set_keeps_the_window(s, dialog, ini_windows_path)
+        dialog.click_rect(CMD_CAN)
         dialog.wait_closed()
-        holder.stop()
-        s.check(read(ini) == original, "the old settings file is byte-identical")
-        s.check(os.stat(ini).st_mtime_ns == stamp, "and was not written at all")
-        check_nothing_left(s, "Set into a file that cannot be written")
+        s.check(read(ini) == original and os.stat(ini).st_mtime_ns == stamp, "the settings file is untouched")
     finally:
-        os.chmod(ini, stat.S_IRUSR | stat.S_IWUSR)
+        os.chmod(ini, 0o644)
+
+    # A folder that takes no new file: once it does, Set saves the choice the window kept.
+    folder, ini = install_saver(s, None)
+    os.chmod(folder, 0o555)
+    try:
+        host = s.start(os.path.join(folder, "Orvalis.scr"), "/c", name="host-readonly-folder")
+        dialog = Dialog(s, host)
+        dialog.select_row(1)
+        dialog.type_track("4")
+        check_refused_set_keeps_the_window(s, dialog, ini_windows_path)
+        s.check(not os.path.exists(ini), "no settings file was made")
+        os.chmod(folder, 0o755)
+        dialog.click_rect(CMD_SET)
+        dialog.wait_closed()
+        s.check(read(ini) == settings_file(b"2", b"4", b""), "the retry saves the kept choice")
+    finally:
+        os.chmod(folder, 0o755)
 
 
 if __name__ == "__main__":

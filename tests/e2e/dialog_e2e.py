@@ -11,6 +11,7 @@ from harness import TestFailure, main  # noqa: E402
 
 TITLE = "<Orvalis>"
 FILE_DIALOG = "ﾌｧｲﾙを開く"
+BOX_CAPTION = "Orvalis (ScreenSaver)"
 SAVER_DIR = "C:\\Saver"
 
 KIND = b"BGM\x8b\xe6\x95\xaa"
@@ -98,9 +99,9 @@ class Dialog:
         self.s.check(self.s.wait_window_gone(TITLE, 10), "no settings window is left")
 
 
-def open_dialog(s, ini=None, name="host"):
+def open_dialog(s, ini=None, name="host", env=None):
     folder, ini_path = install_saver(s, ini)
-    program = s.start(os.path.join(folder, "Orvalis.scr"), "/c", name=name)
+    program = s.start(os.path.join(folder, "Orvalis.scr"), "/c", name=name, env=env)
     return Dialog(s, program), ini_path
 
 
@@ -119,6 +120,19 @@ def cancel_file_dialog(s):
     s.point_at(x_id)
     s._xdotool("key", "Escape", check=True)
     s.wait_for(lambda: not s.x_windows(FILE_DIALOG), 15, "the file dialog to close")
+
+
+def dismiss_box(s, dialog):
+    """Waits for the window's message box, returns its text and presses its one button."""
+    s.find_window(BOX_CAPTION, program=dialog.program)
+    info = s.wait_for(lambda: s.win_info(BOX_CAPTION, children=True), 10, "the message box's details")
+    buttons = [c for c in info["children"] if c["class"].lower() == "button" and c["visible"]]
+    s.check(len(buttons) == 1, "the message box has one button")
+    text = "\n".join(c["text"] for c in info["children"] if c["class"].lower() == "static")
+    s.screenshot("box-%s" % dialog.program.name)
+    s.click_child(BOX_CAPTION, buttons[0]["text"])
+    s.check(s.wait_window_gone(BOX_CAPTION, 10), "the message box is gone")
+    return text
 
 
 def mark_is_selected(dialog, image, row):
@@ -169,6 +183,39 @@ def test_choose_a_file_then_set(s):
     dialog.wait_closed()
     expected = settings_file(b"2", b"0", b"C:\\Music Files\\second.mp3")
     s.check(read(ini) == expected, "Set writes the file chosen in its folder (%r)" % read(ini))
+
+
+def test_a_path_too_long_for_the_settings_file_is_refused(s):
+    # Code page 932, where these characters take two bytes each: the paths have 133 and 134 characters, well
+    # within the chooser's 254, but 255 and 256 bytes in the settings file. The saved a.wav has 254 and loads
+    # whole.
+    env = s.japanese_env()
+    folder = "C:\\" + "あ" * 63 + "\\" + "い" * 59
+    os.makedirs(s.prefix_path(folder), exist_ok=True)
+    for name in ("a.wav", "ab.wav", "abc.wav"):
+        with open(s.prefix_path(folder + "\\" + name), "wb") as f:
+            f.write(b"RIFF")
+    fits, too_long = ((folder + "\\" + name).encode("cp932") for name in ("ab.wav", "abc.wav"))
+    s.check(len(fits) == 255 and len(too_long) == 256, "paths of 255 and 256 bytes")
+    original = settings_file(b"2", b"0", (folder + "\\a.wav").encode("cp932"))
+
+    # The chooser opens in the saved file's folder; the 256-byte path is refused and the old one stays.
+    dialog, ini = open_dialog(s, original, name="host-256", env=env)
+    dialog.click_rect(CMD_FILE, in_panel=True)
+    choose_in_file_dialog(s, "abc.wav")
+    text = dismiss_box(s, dialog)
+    s.check("255 バイトを超える" in text, "the message says the path is longer than 255 bytes (%r)" % text)
+    dialog.click_rect(CMD_SET)
+    dialog.wait_closed()
+    s.check(read(ini) == original, "Set writes the previous choice unchanged")
+
+    # 255 bytes are taken and saved whole.
+    dialog, ini = open_dialog(s, original, name="host-255", env=env)
+    dialog.click_rect(CMD_FILE, in_panel=True)
+    choose_in_file_dialog(s, "ab.wav")
+    dialog.click_rect(CMD_SET)
+    dialog.wait_closed()
+    s.check(read(ini) == settings_file(b"2", b"0", fits), "the 255-byte path is saved whole")
 
 
 def test_first_choice_opens_in_the_saved_folder(s):

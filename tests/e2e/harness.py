@@ -238,6 +238,30 @@ class Session:
         except subprocess.TimeoutExpired:
             pass
 
+    def refuse_writes_as_for_a_user(self):
+        """Restarts the prefix's wineserver without root's right to pass over file permissions. Windows
+        programs open and create their files through the wineserver, so a read-only file or folder then refuses
+        them as it refuses an ordinary user; root would write through it."""
+        if os.geteuid() != 0:
+            return
+        self._wineserver("-k")
+        self._wineserver("-w", timeout=20)
+        subprocess.run(["setpriv", "--bounding-set=-dac_override,-dac_read_search,-fowner", "wineserver", "-p"],
+                       env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       check=True, timeout=30)
+        self.log("wineserver restarted without root's file rights")
+
+    def japanese_env(self):
+        """Environment for a program that must run under the Japanese ANSI code page (932), which Wine takes
+        from the program's locale. The locale is built into the test's output folder from glibc's sources, so
+        the machine needs no generated ja_JP locale."""
+        locales = self.output_path("locale")
+        if not os.path.isdir(os.path.join(locales, "ja_JP.UTF-8")):
+            os.makedirs(locales, exist_ok=True)
+            subprocess.run(["localedef", "-i", "ja_JP", "-f", "UTF-8", os.path.join(locales, "ja_JP.UTF-8")],
+                           check=True, stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+        return {"LOCPATH": locales, "LC_ALL": "ja_JP.UTF-8"}
+
     # --- helpers --------------------------------------------------------------------------------------
 
     def log(self, text):

@@ -105,6 +105,15 @@ TEST_F(SettingsStore, LongValuesComeBackCutTo255BytesAndLongNamesTo127) {
     EXPECT_EQ(ReadIniString(kSettingsSection, longKey.substr(0, 127), ini), "x");
 }
 
+TEST_F(SettingsStore, WritesTellWhetherThePlatformTookThem) {
+    EXPECT_TRUE(WriteIniString(kSettingsSection, kKeyBgmKind, "1", Path("Orvalis.ini")));
+    // A folder in the file's place: the platform can neither open nor create the file.
+    const std::string blocked = Path("blocked.ini");
+    ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
+    EXPECT_FALSE(WriteIniString(kSettingsSection, kKeyBgmKind, "1", blocked));
+    EXPECT_FALSE(WriteIniString(kSettingsSection, kKeyBgmKind, "1", Path("missing\\Orvalis.ini")));
+}
+
 TEST_F(SettingsStore, AFileWrittenByAnEarlierVersionReadsBackUnchanged) {
     // Code page 932 bytes as an earlier version left them, CRLF lines, blanks around a number.
     WriteBytes(Path("song.mp3"), "ID3");

@@ -109,6 +109,17 @@ TEST(DialogSave, WritesTheThreeKeysInOrder) {
     EXPECT_EQ(writes[2].value, "C:\\Music\\a.mp3");
 }
 
+TEST(DialogFileChoice, TakesPathsTheSettingsFileGivesBackWhole) {
+    // "C:\" and 126 double-byte characters (code page 932 "あ") make 129 characters in 255 bytes.
+    std::string path = "C:\\";
+    for (int i = 0; i < 126; ++i) path += "\x82\xA0";
+    ASSERT_EQ(path.size(), 255u);
+    EXPECT_TRUE(MusicPathFits(path));
+    EXPECT_FALSE(MusicPathFits(path + "a")) << "256 bytes, 130 characters: read back cut";
+    EXPECT_FALSE(MusicPathFits(path + "\x82\xA0")) << "257 bytes";
+    EXPECT_FALSE(MusicPathFits(std::string(259, 'a'))) << "the settings file's limit is the tighter one";
+}
+
 TEST(DialogLayout, PlacementAndGeometry) {
     const Point p = DialogPosition(1024, 768, 502, 272);
     EXPECT_EQ(p.x, 261);
