@@ -186,5 +186,35 @@ def test_covers_go_with_a_killed_renderer(s):
                10, "the helper window to show again")
 
 
+def set_log_pixels(s, dpi):
+    for key in ("HKCU\\Control Panel\\Desktop", "HKCC\\Software\\Fonts"):
+        subprocess.run(["wine", "reg", "add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"],
+                       env=s.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=60, check=True)
+
+
+@screen(TWO_MONITORS)
+def test_scaled_desk_keeps_true_pixels(s):
+    # 150 % scaling: the full-screen window and the cover must still take their monitors' real pixels.
+    set_log_pixels(s, 144)
+    try:
+        monitors = s.monitors()
+        s.check([m[1:] for m in monitors] == [((0, 0, 1024, 768), True, 144), (SECOND, False, 144)],
+                "the system runs at 144 dpi and reports both monitors in pixels (%s)" % monitors)
+        host, window = start_saver(s)
+        info = s.wait_for(lambda: s.win_info(TITLE), 20, "the render window's details")
+        s.check(info["window"] == (0, 0, 1024, 768), "the render window is its monitor's rectangle (%s)"
+                % (info["window"],))
+        s.check(info["client"] == (1024, 768), "its client area is all of it (%s)" % (info["client"],))
+        covers = [w["rect"] for w in s.top_windows(info["pid"]) if w["title"] != TITLE and w["visible"]]
+        s.check(covers == [SECOND], "the cover is the second monitor whole (%s)" % covers)
+        s.wait_for(lambda: second_monitor_dark_share(s.screenshot("scaled-desk")) >= 0.99, 10,
+                   "the second monitor black")
+        s.tap_key(window, "Escape")
+        s.check(host.wait(10) == 0, "Escape ends the saver")
+    finally:
+        set_log_pixels(s, 96)
+
+
 if __name__ == "__main__":
     sys.exit(main(globals()))

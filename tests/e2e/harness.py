@@ -370,12 +370,12 @@ class Session:
         return _unescape(title), cls, int(pid)
 
     def monitors(self):
-        """[(device, (left, top, right, bottom), primary)] as the system reports them."""
+        """[(device, (left, top, right, bottom), primary, system dpi)] as the system reports them."""
         _, text = self.run_tool("wininfo", "--monitors")
         out = []
         for line in text.splitlines():
-            device, rect, primary = line.strip().partition("=")[2].split("|")
-            out.append((device, tuple(int(v) for v in rect.split(",")), primary == "1"))
+            device, rect, primary, dpi = line.strip().partition("=")[2].split("|")
+            out.append((device, tuple(int(v) for v in rect.split(",")), primary == "1", int(dpi)))
         return out
 
     def top_windows(self, windows_pid):

@@ -85,8 +85,8 @@ BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
     MONITORINFOEXW info{};
     info.cbSize = sizeof info;
     if (GetMonitorInfoW(monitor, &info)) {
-        std::printf("monitor=%s|%s|%d\n", Narrow(info.szDevice).c_str(), RectText(info.rcMonitor).c_str(),
-                    (info.dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0);
+        std::printf("monitor=%s|%s|%d|%u\n", Narrow(info.szDevice).c_str(), RectText(info.rcMonitor).c_str(),
+                    (info.dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0, GetDpiForSystem());
     }
     return TRUE;
 }
@@ -106,6 +106,8 @@ BOOL CALLBACK PrintTopOf(HWND window, LPARAM wanted) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Rectangles in real pixels, whatever the system's scaling: the tests compare them with the screen.
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     if (argc >= 2 && std::strcmp(argv[1], "--display") == 0) return PrintDisplay();
     if (argc >= 2 && std::strcmp(argv[1], "--foreground") == 0) return PrintForeground();
     if (argc >= 2 && std::strcmp(argv[1], "--monitors") == 0) {
