@@ -178,10 +178,12 @@ def test_empty_command_line_leaves_the_cursor_alone(s):
 
 def test_second_instance_ends_at_once(s):
     s.remove_textures()
-    first, window, _ = start_saver(s, "/s")
-    s.wait_for(lambda: s.win_info(SAVER_TITLE), 20, "the Veyra_Main window")
+    # The preview area comes first: a window that appears while the saver runs takes the activation from
+    # it, and that ends the saver.
     area = s.start(s.tool_path("host_preview_parent.exe"), "152", "112", "0", "0", name="area")
     hwnd = s.wait_for(lambda: area.stdout().strip(), 30, "the preview area's handle")
+    first, window, _ = start_saver(s, "/s")
+    s.wait_for(lambda: s.win_info(SAVER_TITLE), 20, "the Veyra_Main window")
     for args in (("/s",), ("/p", hwnd), ("/c",)):
         second = s.start(scr(s), *args, name="second" + args[0].replace("/", "-"))
         s.check(second.wait(15) == 0, "a second Orvalis.scr %s ends at once" % " ".join(args))
@@ -189,7 +191,6 @@ def test_second_instance_ends_at_once(s):
     info = s.win_info(AREA_TITLE, children=True)
     s.check(not any(c["text"] == PREVIEW_TITLE for c in info["children"]), "no preview was embedded")
     s.check(first.alive(), "the first saver runs on")
-    # The area took the keyboard when it appeared: close it so Escape reaches the renderer.
     s.post(AREA_TITLE, WM_CLOSE)
     s.check(area.wait(15) == 0, "the preview area is closed")
     s.hold_key(window, "Escape")
