@@ -7,8 +7,11 @@ Orvalis.ini only when asked to.
     packaging_test.py [--no-wine] NAME
 """
 
+import io
 import os
 import re
+import struct
+import subprocess
 import sys
 import time
 import zipfile
@@ -51,6 +54,69 @@ def test_zip_contents():
     check(VERSION in text and "@" not in text, "readme carries the version, no unexpanded placeholders")
     for phrase in ("Install", "same folder", "Removing", "Orvalis.ini"):
         check(phrase in text, "readme covers %r" % phrase)
+    # Nothing of the machine or the moment of the build: entries in name order, dated with the release time
+    # (DOS times in UTC, two-second steps), owned by no particular user.
+    epoch = int(os.environ["ORVALIS_SOURCE_DATE_EPOCH"])
+    with zipfile.ZipFile(path) as z:
+        infos = z.infolist()
+    names = [i.filename for i in infos]
+    check(names == sorted(names), "ZIP entries in name order: %s" % names)
+    release = time.gmtime(epoch - epoch % 2)[:6]
+    for info in infos:
+        check(info.date_time == release, "%s dated %s, the release time %s" % (info.filename, info.date_time, release))
+        check(all(v == 0 for v in owner_ids(info.extra)), "%s owned by no particular user" % info.filename)
+
+
+def owner_ids(extra):
+    """The uid and gid of a ZIP entry's 0x7875 extra field (none when it has no such field)."""
+    ids, i = [], 0
+    while i + 4 <= len(extra):
+        field, size = struct.unpack_from("<HH", extra, i)
+        if field == 0x7875:
+            j = i + 5
+            while j < i + 4 + size:
+                n = extra[j]
+                ids.append(int.from_bytes(extra[j + 1:j + 1 + n], "little"))
+                j += 1 + n
+        i += 4 + size
+    return ids
+
+
+def test_zip_normalizer():
+    """normalize_zip.py on an archive whose entries are out of order and owned by uid 1000, gid 1001."""
+    owner = struct.pack("<HHBBIBI", 0x7875, 11, 1, 4, 1000, 4, 1001)
+    other = struct.pack("<HHB", 0xCAFE, 1, 7)
+    raw = io.BytesIO()
+    contents = {"top/b.txt": b"second" * 50, "top/a.txt": b"first", "top/C.bin": bytes(range(256)) * 9}
+    with zipfile.ZipFile(raw, "w", zipfile.ZIP_DEFLATED) as z:
+        for name, data in contents.items():
+            info = zipfile.ZipInfo(name, (2024, 1, 2, 3, 4, 6))
+            info.extra = other + owner
+            info.compress_type = zipfile.ZIP_DEFLATED
+            z.writestr(info, data)
+    path = os.path.join(os.environ["ORVALIS_TEST_OUTPUT"], "normalize-zip-test.zip")
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(raw.getvalue())
+    script = os.path.join(os.environ["ORVALIS_SOURCE_DIR"], "packaging", "normalize_zip.py")
+    check(subprocess.run([sys.executable, script, path]).returncode == 0, "normalize_zip.py succeeded")
+    data = read_bytes(path)
+    check(len(data) == len(raw.getvalue()), "same size after normalizing")
+    check(data.count(struct.pack("<IBI", 1000, 4, 1001)) == 0, "no owner id left in local or central headers")
+    check(data.count(other) == 6, "other extra fields kept in local and central headers")
+    with zipfile.ZipFile(path) as z:
+        check(z.testzip() is None, "every entry's CRC still matches")
+        check(z.namelist() == ["top/C.bin", "top/a.txt", "top/b.txt"], "entries in byte order: %s" % z.namelist())
+        for info in z.infolist():
+            check(z.read(info) == contents[info.filename], "%s unchanged" % info.filename)
+            check(info.date_time == (2024, 1, 2, 3, 4, 6), "%s keeps its time" % info.filename)
+            check(owner_ids(info.extra) == [0, 0], "%s owner cleared" % info.filename)
+    check(subprocess.run([sys.executable, script, path]).returncode == 0 and read_bytes(path) == data,
+          "normalizing twice changes nothing")
+    with open(path, "wb") as f:
+        f.write(raw.getvalue()[:-30])
+    check(subprocess.run([sys.executable, script, path], capture_output=True).returncode == 1,
+          "a cut archive is refused")
 
 
 def check(condition, what):
