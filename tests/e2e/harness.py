@@ -207,7 +207,7 @@ class Session:
 
     def __enter__(self):
         self.log("session %s on a %s screen, prefix %s" % (self.name, self.screen, self.prefix))
-        self.display = subprocess.run([os.path.join(self.source_dir, "scripts", "xvfb-start"), self.xvfb_state,
+        self.display = subprocess.run([os.path.join(self.source_dir, "scripts", "lib", "xvfb-start"), self.xvfb_state,
                                        self.screen], check=True, capture_output=True, text=True,
                                       timeout=30).stdout.strip()
         self.env["DISPLAY"] = ":" + self.display
@@ -228,7 +228,7 @@ class Session:
             program.stop()
         self._wineserver("-k")
         self._wineserver("-w", timeout=20)
-        subprocess.run([os.path.join(self.source_dir, "scripts", "xvfb-stop"), self.xvfb_state],
+        subprocess.run([os.path.join(self.source_dir, "scripts", "lib", "xvfb-stop"), self.xvfb_state],
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
 
     def _wineserver(self, flag, timeout=10):
@@ -563,7 +563,7 @@ def main(tests, argv=None):
 
 def screen(size):
     """Decorator: the screen a test needs (default 1024x768). Sizes joined by "+" ("1024x768+800x600") give
-    that many monitors side by side, the first one primary (see scripts/xvfb-start)."""
+    that many monitors side by side, the first one primary (see scripts/lib/xvfb-start)."""
     def mark(fn):
         fn.screen = size
         return fn

@@ -74,13 +74,13 @@ class Recorder:
 
 
 class SoundServer:
-    """The private sound server of scripts/pulse-start, its state in a short folder of its own: a Unix
+    """The private sound server of scripts/lib/pulse-start, its state in a short folder of its own: a Unix
     socket's path may not be longer than 107 bytes, which a long test name under a deep build folder exceeds."""
 
     def __init__(self, s):
         self.s = s
         self.state = tempfile.mkdtemp(prefix="orvalis-pulse-")
-        server = subprocess.run([os.path.join(s.source_dir, "scripts", "pulse-start"), self.state],
+        server = subprocess.run([os.path.join(s.source_dir, "scripts", "lib", "pulse-start"), self.state],
                                 capture_output=True, text=True, timeout=30)
         if server.returncode != 0:
             raise TestFailure("the sound server did not start: " + server.stderr.strip())
@@ -88,7 +88,7 @@ class SoundServer:
         s.log("sound server at " + s.env["PULSE_SERVER"])
 
     def stop(self):
-        subprocess.run([os.path.join(self.s.source_dir, "scripts", "pulse-stop"), self.state], timeout=30,
+        subprocess.run([os.path.join(self.s.source_dir, "scripts", "lib", "pulse-stop"), self.state], timeout=30,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         shutil.rmtree(self.state, ignore_errors=True)
 
