@@ -26,7 +26,8 @@ struct SaverScreen {
     bool timer1On = false;
     bool timer2On = false;
     bool timer3On = false;
-    HANDLE renderer = nullptr;  // only asked whether the renderer has ended
+    HANDLE renderer = nullptr;  // only asked whether the renderer has ended; null once it has
+    bool rendererStarted = false;
     bool rendererSeen = false;
     ULONGLONG startTick = 0;
 };
@@ -50,6 +51,7 @@ void StartSaverRun(HWND window, SaverScreen& s) {
     s.texturePath = WriteTextureFile(s.Pic1);
     s.rendererPath = PathInFolder(HostFolder(), kRendererFileName);
     s.renderer = StartProgram(s.rendererPath);
+    s.rendererStarted = s.renderer != nullptr;
     s.startTick = GetTickCount64();
 
     MusicPlayer& player = TheMusicPlayer();
@@ -82,19 +84,19 @@ void Timer2Tick(HWND window, SaverScreen& s) {
     SwitchTimer(window, kTimer2, kTimer2Interval, s.timer2On, player.cdWatchOn);
 }
 
-void Timer3Tick(HWND window, SaverScreen& s) {
-    if (FindWindowA(nullptr, kRendererWindowTitle)) {
-        s.rendererSeen = true;
-        return;
-    }
-    const bool ended = s.renderer == nullptr || WaitForSingleObject(s.renderer, 0) != WAIT_TIMEOUT;
-    if (!SaverRunOver(s.rendererSeen, ended, static_cast<int64_t>(GetTickCount64() - s.startTick))) return;
+// Undoes what the run started and ends the host.
+void EndSaverRun(HWND window, SaverScreen& s) {
     if (s.renderer != nullptr) {
         CloseHandle(s.renderer);
         s.renderer = nullptr;
     }
     SwitchTimer(window, kTimer3, kTimer3Interval, s.timer3On, false);
-    const SaverEnd end = PlanSaverEnd(s.timer2On, s.music, s.commandLine);
+    const SaverEnd end = PlanSaverEnd({.timer2On = s.timer2On,
+                                       .music = s.music,
+                                       .commandLine = s.commandLine,
+                                       .rendererStarted = s.rendererStarted,
+                                       .textureInTempFolder = !s.texturePath.empty() &&
+                                                              s.texturePath != kTextureFilePath});
     MusicPlayer& player = TheMusicPlayer();
     if (end.stopCd) {
         SwitchTimer(window, kTimer2, kTimer2Interval, s.timer2On, false);
@@ -108,7 +110,19 @@ void Timer3Tick(HWND window, SaverScreen& s) {
     // Undo the hiding: TRUE rather than the saved count as the flag, which would hide the cursor a
     // second time had hiding returned 0.
     if (end.restoreCursor) savedCursorCount = ShowCursor(TRUE);
+    if (end.restoreDisplayMode) ChangeDisplaySettingsA(nullptr, 0);
+    if (end.removeTextureCopy) DeleteFileW(s.texturePath.c_str());
     DestroyWindow(window);
+}
+
+void Timer3Tick(HWND window, SaverScreen& s) {
+    if (FindWindowA(nullptr, kRendererWindowTitle)) {
+        s.rendererSeen = true;
+        return;
+    }
+    const bool ended = s.renderer == nullptr || WaitForSingleObject(s.renderer, 0) != WAIT_TIMEOUT;
+    if (!SaverRunOver(s.rendererSeen, ended, static_cast<int64_t>(GetTickCount64() - s.startTick))) return;
+    EndSaverRun(window, s);
 }
 
 LRESULT CALLBACK SaverScreenProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

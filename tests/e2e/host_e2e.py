@@ -164,6 +164,7 @@ def test_saver_run_from_s_to_escape(s):
     s.check(host_gone - renderer_gone < 2.0, "the host follows the renderer within two seconds")
     s.check(cursor_calls(host, saver["pid"]) == [(0, -1), (1, 0)], "the end showed the cursor again (count 0)")
     s.check(s.win_info(SAVER_TITLE) is None, "no Veyra_Main window is left")
+    s.check(read_bytes(texture) == ring_bytes(s), "C:\\Tessalume.bmp stays for the next run")
 
 
 def test_empty_command_line_leaves_the_cursor_alone(s):
@@ -242,6 +243,9 @@ def test_texture_goes_to_the_temporary_folder_when_the_root_refuses_it(s):
         check_cloud(s, "cloud-from-temp")
         s.hold_key(window, "Escape")
         s.check(host.wait(20) == 0, "the run ends as usual")
+        # A later run that cannot write either place must not find this picture there.
+        s.check(not os.path.exists(fallback), "the end of the run removed %TEMP%\\Tessalume.bmp")
+        s.check(os.path.isdir(blocked) and not os.listdir(blocked), "C:\\Tessalume.bmp was left as it was")
     finally:
         os.rmdir(blocked)
         s.remove_textures()
