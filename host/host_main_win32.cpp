@@ -60,10 +60,6 @@ bool HostMain(HINSTANCE instance, const std::string& commandLine) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     if (!orvalis::HostMain(instance, commandLine ? commandLine : "")) return 0;
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    orvalis::RunHostMessageLoop();
     return 0;
 }

@@ -4,12 +4,14 @@
 
 namespace orvalis {
 
-SaverEnd PlanSaverEnd(bool timer2On, MusicKind music, std::string_view commandLine) {
+SaverEnd PlanSaverEnd(const SaverRunState& run) {
     SaverEnd end;
-    end.stopCd = timer2On;
-    end.stopWav = music == MusicKind::Wav;
-    end.stopMp3 = music == MusicKind::Mp3;
-    end.restoreCursor = ModeOf(commandLine) == HostMode::Saver;
+    end.stopCd = run.timer2On;
+    end.stopWav = run.music == MusicKind::Wav;
+    end.stopMp3 = run.music == MusicKind::Mp3;
+    end.restoreCursor = ModeOf(run.commandLine) == HostMode::Saver;
+    end.restoreDisplayMode = run.rendererStarted;
+    end.removeTextureCopy = run.textureInTempFolder;
     return end;
 }
 

@@ -8,16 +8,30 @@
 
 namespace orvalis {
 
+// What the saver run knows when it ends.
+struct SaverRunState {
+    bool timer2On = false;
+    MusicKind music = MusicKind::None;
+    std::string_view commandLine;
+    bool rendererStarted = false;      // the renderer's process was created
+    bool textureInTempFolder = false;  // the texture went to the temporary folder, not the root of C:
+};
+
 struct SaverEnd {
-    bool stopCd = false;         // Timer2 off, StopCd
-    bool stopWav = false;        // StopWav
-    bool stopMp3 = false;        // Timer1 off, StopMp3
-    bool restoreCursor = false;  // ShowCursor(savedCursorCount)
+    bool stopCd = false;              // Timer2 off, StopCd
+    bool stopWav = false;             // StopWav
+    bool stopMp3 = false;             // Timer1 off, StopMp3
+    bool restoreCursor = false;       // ShowCursor(savedCursorCount)
+    bool restoreDisplayMode = false;  // back to the mode in the registry
+    bool removeTextureCopy = false;   // delete the texture written to the temporary folder
 };
 
 // The CD is stopped only while its watch still runs (timer2On): a watch that switched itself off
 // has left the device alone. The cursor is given back only when the S switch hid it.
-SaverEnd PlanSaverEnd(bool timer2On, MusicKind music, std::string_view commandLine);
+// A renderer that was killed or crashed never gave the display mode back: the host does, which is
+// harmless after a renderer that did. The copy in the temporary folder goes, so that a later run whose
+// write fails cannot hand the renderer a stale picture; "C:\Tessalume.bmp" stays where it is.
+SaverEnd PlanSaverEnd(const SaverRunState& run);
 
 // How long a renderer that is still starting gets to show its window.
 constexpr int64_t kRendererStartGraceMs = 30000;

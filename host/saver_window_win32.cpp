@@ -26,8 +26,10 @@ struct SaverScreen {
     bool timer1On = false;
     bool timer2On = false;
     bool timer3On = false;
-    HANDLE renderer = nullptr;  // only asked whether the renderer has ended
+    HANDLE renderer = nullptr;  // only asked whether the renderer has ended; null once it has
+    bool rendererStarted = false;
     bool rendererSeen = false;
+    HWND window = nullptr;  // null once the run has ended
     ULONGLONG startTick = 0;
 };
 
@@ -50,6 +52,7 @@ void StartSaverRun(HWND window, SaverScreen& s) {
     s.texturePath = WriteTextureFile(s.Pic1);
     s.rendererPath = PathInFolder(HostFolder(), kRendererFileName);
     s.renderer = StartProgram(s.rendererPath);
+    s.rendererStarted = s.renderer != nullptr;
     s.startTick = GetTickCount64();
 
     MusicPlayer& player = TheMusicPlayer();
@@ -82,19 +85,20 @@ void Timer2Tick(HWND window, SaverScreen& s) {
     SwitchTimer(window, kTimer2, kTimer2Interval, s.timer2On, player.cdWatchOn);
 }
 
-void Timer3Tick(HWND window, SaverScreen& s) {
-    if (FindWindowA(nullptr, kRendererWindowTitle)) {
-        s.rendererSeen = true;
-        return;
-    }
-    const bool ended = s.renderer == nullptr || WaitForSingleObject(s.renderer, 0) != WAIT_TIMEOUT;
-    if (!SaverRunOver(s.rendererSeen, ended, static_cast<int64_t>(GetTickCount64() - s.startTick))) return;
+// Undoes what the run started and ends the host. Runs once: a Timer3 tick or the renderer's process
+// ending, whichever comes first.
+void EndSaverRun(HWND window, SaverScreen& s) {
     if (s.renderer != nullptr) {
         CloseHandle(s.renderer);
         s.renderer = nullptr;
     }
     SwitchTimer(window, kTimer3, kTimer3Interval, s.timer3On, false);
-    const SaverEnd end = PlanSaverEnd(s.timer2On, s.music, s.commandLine);
+    const SaverEnd end =
+        PlanSaverEnd({.timer2On = s.timer2On,
+                      .music = s.music,
+                      .commandLine = s.commandLine,
+                      .rendererStarted = s.rendererStarted,
+                      .textureInTempFolder = !s.texturePath.empty() && s.texturePath != kTextureFilePath});
     MusicPlayer& player = TheMusicPlayer();
     if (end.stopCd) {
         SwitchTimer(window, kTimer2, kTimer2Interval, s.timer2On, false);
@@ -108,7 +112,20 @@ void Timer3Tick(HWND window, SaverScreen& s) {
     // Undo the hiding: TRUE rather than the saved count as the flag, which would hide the cursor a
     // second time had hiding returned 0.
     if (end.restoreCursor) savedCursorCount = ShowCursor(TRUE);
+    if (end.restoreDisplayMode) ChangeDisplaySettingsA(nullptr, 0);
+    if (end.removeTextureCopy) DeleteFileW(s.texturePath.c_str());
+    s.window = nullptr;
     DestroyWindow(window);
+}
+
+void Timer3Tick(HWND window, SaverScreen& s) {
+    if (FindWindowA(nullptr, kRendererWindowTitle)) {
+        s.rendererSeen = true;
+        return;
+    }
+    const bool ended = s.renderer == nullptr || WaitForSingleObject(s.renderer, 0) != WAIT_TIMEOUT;
+    if (!SaverRunOver(s.rendererSeen, ended, static_cast<int64_t>(GetTickCount64() - s.startTick))) return;
+    EndSaverRun(window, s);
 }
 
 LRESULT CALLBACK SaverScreenProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -148,6 +165,9 @@ HANDLE StartProgram(const std::string& path) {
                         &startup, &process)) {
         return nullptr;
     }
+    // The host started by the system holds the foreground right; without passing it on, the program's
+    // SetForegroundWindow would leave the keyboard with whatever had it before.
+    AllowSetForegroundWindow(process.dwProcessId);
     CloseHandle(process.hThread);
     return process.hProcess;
 }
@@ -162,8 +182,30 @@ HWND CreateSaverScreenWindow(HINSTANCE instance, const std::string& commandLine)
     saverScreen = SaverScreen{};
     saverScreen.commandLine = commandLine;
     // WS_POPUP keeps the system from adding a caption bar; the window is never shown anyway.
-    return CreateWindowExW(0, kSaverWindowClass, L"Veyra_Main", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                           instance, &saverScreen);
+    saverScreen.window = CreateWindowExW(0, kSaverWindowClass, L"Veyra_Main", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                         nullptr, instance, &saverScreen);
+    return saverScreen.window;
+}
+
+int RunHostMessageLoop() {
+    for (;;) {
+        // The renderer's process counts as an event of its own: the run ends the moment it has gone,
+        // not at the next Timer3 tick, so a locked session follows the picture without a gap.
+        HANDLE renderer = saverScreen.renderer;
+        const DWORD handles = renderer != nullptr ? 1 : 0;
+        const DWORD woken =
+            MsgWaitForMultipleObjectsEx(handles, &renderer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (handles == 1 && woken != WAIT_OBJECT_0 + 1) {
+            EndSaverRun(saverScreen.window, saverScreen);
+            continue;
+        }
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
 }
 
 }  // namespace orvalis

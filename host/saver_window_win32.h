@@ -1,5 +1,5 @@
 // The hidden saver screen window "Veyra_Main": writes the texture, starts the renderer and the music,
-// and ends the host once the renderer's window has gone.
+// and ends the host once the renderer's process or window has gone.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -30,8 +30,13 @@ constexpr UINT kTimer3Interval = 1000;
 // the end whether the cursor is given back. Null when the window could not be made.
 HWND CreateSaverScreenWindow(HINSTANCE instance, const std::string& commandLine);
 
-// Starts a program with no arguments in a normal, activated window, without waiting. Gives the process
-// handle, which only tells whether it has ended (the caller closes it), or null when it could not start.
+// The host's message loop, for every mode that leaves a window open. During a saver run it also wakes
+// when the renderer's process ends and ends the run at once. Returns the WM_QUIT code.
+int RunHostMessageLoop();
+
+// Starts a program with no arguments in a normal, activated window, without waiting, and lets it take
+// the foreground. Gives the process handle, which only tells whether it has ended (the caller closes it), or
+// null when it could not start.
 HANDLE StartProgram(const std::string& path);
 
 }  // namespace orvalis

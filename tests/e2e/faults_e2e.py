@@ -13,13 +13,13 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from dialog_e2e import install_saver, settings_file  # noqa: E402
 from harness import main  # noqa: E402
-from host_e2e import TRACE_ENV, cursor_calls, read_bytes, renderer_unix_pid, unix_processes_of_prefix  # noqa: E402
+from host_e2e import (HOST_FOLLOWS_SECONDS, TRACE_ENV, EndClock, cursor_calls, read_bytes,  # noqa: E402
+                      renderer_unix_pid, unix_processes_of_prefix)
 from music_e2e import SILENCE, SOUND, Recorder, SoundServer, make_tone  # noqa: E402
 from soak_e2e import unix_pid_of  # noqa: E402
 
 RENDERER_TITLE = "Orvalis_VC"
 SAVER_TITLE = "Veyra_Main"
-TIMER3_SECONDS = 1.0
 
 
 def saver_processes(s):
@@ -58,16 +58,18 @@ def test_killed_renderer_stops_the_music_and_gives_the_cursor_back(s):
         saver = s.wait_for(lambda: s.win_info(SAVER_TITLE), 20, "the Veyra_Main window")
         shown = time.monotonic()
         s.wait_for(lambda: time.monotonic() > shown + 2.0, 5, "two seconds of music")
-        os.kill(renderer_unix_pid(s), 9)
+        renderer = renderer_unix_pid(s)
+        clock = EndClock(host)
         killed = time.monotonic()
-        code = host.wait(15)
-        ended = time.monotonic()
+        os.kill(renderer, 9)
+        code = clock.wait(15)
+        s.check(code is not None, "the host ends after the renderer was killed")
+        ended = clock.at
         s.log("measured killed renderer to host exit = %.3f s" % (ended - killed))
-        s.check(code == 0, "the host ends after the renderer was killed (%s)" % code)
-        # Timer3 looks for the renderer's window once a second; Wine needs a moment to drop a killed
-        # process's windows, so allow one more tick.
-        s.check(ended - killed < 2 * TIMER3_SECONDS + 1.0, "the host ends within a Timer3 tick or two (%.2f s)"
-                % (ended - killed))
+        s.check(code == 0, "the host's exit code is 0 (%s)" % code)
+        # The host waits on the renderer's process, so the music stops with it, not at a later tick.
+        s.check(ended - killed < HOST_FOLLOWS_SECONDS, "the host ends within %.1f s of the kill (%.2f s)"
+                % (HOST_FOLLOWS_SECONDS, ended - killed))
         time.sleep(1.5)
         recorder.stop()
         playing = recorder.rms(shown + 0.5, killed - 0.1)

@@ -5,6 +5,7 @@ import os
 import re
 import shutil
 import sys
+import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -20,6 +21,11 @@ WM_CLOSE = 0x0010
 # The host's and the renderer's own cursor calls, traced by Wine with the Windows process id in front.
 TRACE_ENV = {"WINEDEBUG": "+pid,+cursor"}
 SHOW_CURSOR = re.compile(r"^([0-9a-f]{4}):[0-9a-f]{4}:trace:cursor:NtUserShowCursor (\d), count=(-?\d+)")
+# Also the display-mode calls: the mode a killed renderer leaves behind is visible only to itself under Wine.
+TRACE_DISPLAY_ENV = {"WINEDEBUG": "+pid,+cursor,+system"}
+CHANGE_DISPLAY = re.compile(r"^([0-9a-f]{4}):[0-9a-f]{4}:trace:system:NtUserChangeDisplaySettings (.*)$")
+# How long the host may outlive its renderer: it waits on the renderer's process, not for a timer tick.
+HOST_FOLLOWS_SECONDS = 0.3
 
 
 def scr(s):
@@ -46,6 +52,15 @@ def cursor_calls(program, windows_pid):
         if m and int(m.group(1), 16) == windows_pid:
             calls.append((int(m.group(2)), int(m.group(3))))
     return calls
+
+
+def display_mode_calls(program, windows_pid):
+    """The arguments of every ChangeDisplaySettings the process with this Windows pid made, as Wine traces them
+    ("(null) (nil) (nil) 0 (nil)" for a return to the registry mode)."""
+    with open(program.stderr_path, encoding="utf-8", errors="replace") as f:
+        lines = f.read().splitlines()
+    return [m.group(2) for m in map(CHANGE_DISPLAY.match, lines)
+            if m and int(m.group(1), 16) == windows_pid and not m.group(2).startswith("flags=")]
 
 
 def unix_processes_of_prefix(s, needle):
@@ -118,10 +133,51 @@ def record(s, name, value):
         f.write("%s %.3f\n" % (name, value))
 
 
-def start_saver(s, *args):
+class EndClock:
+    """The moment a program's process ends, from a thread blocked on it (a wait with a timeout polls in steps of
+    up to 50 ms, too coarse to time the host's end)."""
+
+    def __init__(self, program):
+        self.at = None
+        self.code = None
+        self.thread = threading.Thread(target=self._wait, args=(program,), daemon=True)
+        self.thread.start()
+
+    def _wait(self, program):
+        self.code = program.popen.wait()
+        self.at = time.monotonic()
+
+    def wait(self, seconds):
+        """The exit code, or None when the program still runs after `seconds`."""
+        self.thread.join(seconds)
+        return self.code if self.at is not None else None
+
+
+def escape_and_time_the_end(s, host, window):
+    """Ends the run with Escape; returns (seconds from Escape to the host's end, seconds from the renderer's
+    window going off the screen to the host's end, the host's exit code)."""
+    clock = EndClock(host)
+    t0 = time.monotonic()
+    presser = threading.Thread(target=s.hold_key, args=(window, "Escape"), daemon=True)
+    presser.start()
+    # Polled while the key is held: the renderer ends on the key going down.
+    deadline = t0 + 20
+    while s.x_windows(RENDERER_TITLE):
+        if time.monotonic() > deadline:
+            raise TestFailure("the renderer's window stayed for 20 s after Escape")
+        time.sleep(0.02)
+    window_gone = time.monotonic()
+    presser.join(10)
+    code = clock.wait(10)
+    if code is None:
+        raise TestFailure("the host still runs 10 s after the renderer's window went")
+    return clock.at - t0, clock.at - window_gone, code
+
+
+def start_saver(s, *args, env=TRACE_ENV):
     """Starts the host and waits for the renderer's window; returns (host, renderer window, start-up seconds)."""
     t0 = time.monotonic()
-    host = s.start(scr(s), *args, env=TRACE_ENV, name="host")
+    host = s.start(scr(s), *args, env=env, name="host")
     window = s.find_window(RENDERER_TITLE, seconds=60, program=host)
     return host, window, time.monotonic() - t0
 
@@ -152,18 +208,15 @@ def test_saver_run_from_s_to_escape(s):
         f.write("host CPU while watching %.4f\n" % idle)
     s.check(idle < 0.05, "the host is idle while it watches (%.4f of one core)" % idle)
 
-    t0 = time.monotonic()
-    s.hold_key(window, "Escape")
-    s.check(s.wait_window_gone(RENDERER_TITLE, 20), "Escape ends the renderer")
-    renderer_gone = time.monotonic()
-    code = host.wait(10)
-    host_gone = time.monotonic()
+    after_escape, after_window, code = escape_and_time_the_end(s, host, window)
     s.check(code == 0, "the host ends with exit code 0 (%s)" % code)
-    record(s, "end (Escape to host exit)", host_gone - t0)
-    record(s, "end (renderer window gone to host exit)", host_gone - renderer_gone)
-    s.check(host_gone - renderer_gone < 2.0, "the host follows the renderer within two seconds")
+    record(s, "end (Escape to host exit)", after_escape)
+    record(s, "end (renderer window gone to host exit)", after_window)
+    s.check(after_window < HOST_FOLLOWS_SECONDS, "the host ends within %.1f s of the renderer's window (%.3f s)"
+            % (HOST_FOLLOWS_SECONDS, after_window))
     s.check(cursor_calls(host, saver["pid"]) == [(0, -1), (1, 0)], "the end showed the cursor again (count 0)")
-    s.check(s.win_info(SAVER_TITLE) is None, "no Veyra_Main window is left")
+    s.check(s.win_info(SAVER_TITLE) is None and s.win_info(RENDERER_TITLE) is None, "no window of the saver is left")
+    s.check(read_bytes(texture) == ring_bytes(s), "C:\\Tessalume.bmp stays for the next run")
 
 
 def test_empty_command_line_leaves_the_cursor_alone(s):
@@ -243,6 +296,9 @@ def test_texture_goes_to_the_temporary_folder_when_the_root_refuses_it(s):
         check_cloud(s, "cloud-from-temp")
         s.hold_key(window, "Escape")
         s.check(host.wait(20) == 0, "the run ends as usual")
+        # A later run that cannot write either place must not find this picture there.
+        s.check(not os.path.exists(fallback), "the end of the run removed %TEMP%\\Tessalume.bmp")
+        s.check(os.path.isdir(blocked) and not os.listdir(blocked), "C:\\Tessalume.bmp was left as it was")
     finally:
         os.rmdir(blocked)
         s.remove_textures()
@@ -270,15 +326,25 @@ def test_failing_renderer_ends_the_host_at_the_next_tick(s):
 
 def test_killed_renderer_ends_the_host(s):
     s.remove_textures()
-    host, _, _ = start_saver(s, "/s")
+    normal_mode = s.display_mode()
+    host, _, _ = start_saver(s, "/s", env=TRACE_DISPLAY_ENV)
     saver = s.wait_for(lambda: s.win_info(SAVER_TITLE), 20, "the Veyra_Main window")
+    s.log("display mode %s before the run, %s while it runs" % (normal_mode, s.display_mode()))
     renderer = renderer_unix_pid(s)
-    os.kill(renderer, 9)
+    clock = EndClock(host)
     t0 = time.monotonic()
-    code = host.wait(15)
-    record(s, "killed renderer to host exit", time.monotonic() - t0)
-    s.check(code == 0, "the host ends after the renderer was killed (%s)" % code)
+    os.kill(renderer, 9)
+    code = clock.wait(15)
+    s.check(code is not None, "the host ends after the renderer was killed")
+    record(s, "killed renderer to host exit", clock.at - t0)
+    s.check(code == 0, "the host's exit code is 0 (%s)" % code)
+    s.check(clock.at - t0 < HOST_FOLLOWS_SECONDS, "the host ends within %.1f s of the kill (%.3f s)"
+            % (HOST_FOLLOWS_SECONDS, clock.at - t0))
     s.check(cursor_calls(host, saver["pid"]) == [(0, -1), (1, 0)], "the cursor was shown again")
+    # The killed renderer could not give the display mode back; the host did, once.
+    s.check(display_mode_calls(host, saver["pid"]) == ["(null) (nil) (nil) 0 (nil)"],
+            "the host returned to the registry's display mode (%s)" % display_mode_calls(host, saver["pid"]))
+    s.check(s.display_mode() == normal_mode, "the display mode is back to %s" % normal_mode)
 
 
 # --- preview ---------------------------------------------------------------------------------------------
