@@ -142,6 +142,19 @@ class Image:
         return out
 
 
+# WINEDEBUG for a host whose pid must be known after it ended: the start of the renderer names its starter.
+TRACE_STARTS = "+pid,+process"
+
+
+def renderer_starter_pid(program):
+    """The Windows pid of the process that started Orvalis.dll, from the +pid,+process trace in `program`'s
+    stderr (the host may end before its window can be looked up); None unless exactly one start is traced."""
+    with open(program.stderr_path, encoding="utf-8", errors="replace") as f:
+        starts = re.findall(r"^([0-9a-f]{4}):[0-9a-f]{4}:trace:process:CreateProcessInternalW .*Orvalis\.dll",
+                            f.read(), re.M | re.I)
+    return int(starts[0], 16) if len(starts) == 1 else None
+
+
 def lit_share(pixels, threshold=24):
     """Share of pixels whose brightest channel exceeds `threshold`."""
     if not pixels:
