@@ -1,4 +1,4 @@
-#include "renderer/opengl_win32.h"
+#include "renderer/opengl.h"
 #include "renderer/strip_sink.h"
 
 namespace orvalis {

@@ -2,7 +2,7 @@
 // Orvalis.dll's WinMain drives these; the frame-rate benchmark reuses them.
 #pragma once
 
-#include "renderer/opengl_win32.h"
+#include "renderer/opengl.h"
 
 namespace orvalis {
 

@@ -1,7 +1,7 @@
 // The particle texture: read from the bitmap file the host writes, uploaded once at start-up.
 #pragma once
 
-#include "renderer/opengl_win32.h"
+#include "renderer/opengl.h"
 #include "renderer/rgb_image.h"
 
 namespace orvalis {
