@@ -1,7 +1,7 @@
 // The project's holders for what Win32 hands out and must be given back: kernel handles, file mappings
-// and their views, device contexts, GDI objects and the objects selected into a DC. Each one releases
-// exactly what it holds, once, when it goes out of scope, in reverse order of acquisition like any C++
-// object; none can be copied.
+// and their views, windows and window classes, power notifications, device contexts, GDI objects and the
+// objects selected into a DC. Each one releases exactly what it holds, once, when it goes out of scope, in
+// reverse order of acquisition like any C++ object; none can be copied.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -63,6 +63,16 @@ struct MappedViewTraits {
     static Type Invalid() { return nullptr; }
     static void Release(Type view) { UnmapViewOfFile(view); }
 };
+struct WindowTraits {
+    using Type = HWND;
+    static Type Invalid() { return nullptr; }
+    static void Release(Type window) { DestroyWindow(window); }
+};
+struct PowerNotificationTraits {
+    using Type = HPOWERNOTIFY;
+    static Type Invalid() { return nullptr; }
+    static void Release(Type notification) { UnregisterPowerSettingNotification(notification); }
+};
 struct MemoryDcTraits {
     using Type = HDC;
     static Type Invalid() { return nullptr; }
@@ -78,11 +88,51 @@ struct GdiObjectTraits {
 using KernelHandle = Unique<KernelHandleTraits>;
 using FileHandle = Unique<FileHandleTraits>;
 using MappedView = Unique<MappedViewTraits>;
-using MemoryDc = Unique<MemoryDcTraits>;  // from CreateCompatibleDC
+using OwnedWindow = Unique<WindowTraits>;                   // from CreateWindowEx, ended with DestroyWindow
+using PowerNotification = Unique<PowerNotificationTraits>;  // from RegisterPowerSettingNotification
+using MemoryDc = Unique<MemoryDcTraits>;                    // from CreateCompatibleDC
 using GdiBitmap = Unique<GdiObjectTraits<HBITMAP>>;
 using GdiBrush = Unique<GdiObjectTraits<HBRUSH>>;
 using GdiFont = Unique<GdiObjectTraits<HFONT>>;
 using GdiRegion = Unique<GdiObjectTraits<HRGN>>;
+
+// A window class registered with RegisterClassA, unregistered at the end; its windows must be gone by then.
+// The class name must outlive the registration (a string constant).
+class RegisteredClass {
+public:
+    RegisteredClass() = default;
+    explicit RegisteredClass(const WNDCLASSA& windowClass)
+        : name_(windowClass.lpszClassName),
+          instance_(windowClass.hInstance),
+          registered_(RegisterClassA(&windowClass) != 0) {}
+    ~RegisteredClass() { reset(); }
+    RegisteredClass(const RegisteredClass&) = delete;
+    RegisteredClass& operator=(const RegisteredClass&) = delete;
+    RegisteredClass(RegisteredClass&& other) noexcept
+        : name_(other.name_),
+          instance_(other.instance_),
+          registered_(std::exchange(other.registered_, false)) {}
+    RegisteredClass& operator=(RegisteredClass&& other) noexcept {
+        if (this != &other) {
+            reset();
+            name_ = other.name_;
+            instance_ = other.instance_;
+            registered_ = std::exchange(other.registered_, false);
+        }
+        return *this;
+    }
+    bool valid() const { return registered_; }
+    explicit operator bool() const { return registered_; }
+    void reset() {
+        if (registered_) UnregisterClassA(name_, instance_);
+        registered_ = false;
+    }
+
+private:
+    const char* name_ = nullptr;
+    HINSTANCE instance_ = nullptr;
+    bool registered_ = false;
+};
 
 // A window's DC from GetDC, given back with ReleaseDC.
 class WindowDc {
@@ -121,7 +171,8 @@ private:
 // can then be deleted (a selected object must not be).
 class Selection {
 public:
-    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(dc && object ? SelectObject(dc, object) : nullptr) {}
+    Selection(HDC dc, HGDIOBJ object)
+        : dc_(dc), previous_(dc && object ? SelectObject(dc, object) : nullptr) {}
     ~Selection() {
         if (previous_ && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
     }
