@@ -3,8 +3,14 @@
 #include "renderer/texture_loader_win32.h"
 
 #include <cstdio>
+#include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "common/contract.h"
+#include "common/handles_win32.h"
+#include "common/text_win32.h"
 #include "renderer/dib_message_win32.h"
 #include "renderer/dib_reader.h"
 
@@ -14,97 +20,7 @@ GLuint particleTexture = 0;
 
 namespace {
 
-constexpr char kTexturePath[] = "C:\\Tessalume.bmp";
-constexpr wchar_t kTextureFileName[] = L"Tessalume.bmp";
-
 DibMessageReporter dibMessageReporter = ShowDibMessageBox;
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;
-};
-
-class MappingHandle {
-public:
-    explicit MappingHandle(HANDLE handle) : handle_(handle) {}
-    ~MappingHandle() {
-        if (handle_ != nullptr) CloseHandle(handle_);
-    }
-    MappingHandle(const MappingHandle&) = delete;
-    MappingHandle& operator=(const MappingHandle&) = delete;
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-class MappedView {
-public:
-    explicit MappedView(const void* view) : view_(view) {}
-    ~MappedView() {
-        if (view_ != nullptr) UnmapViewOfFile(view_);
-    }
-    MappedView(const MappedView&) = delete;
-    MappedView& operator=(const MappedView&) = delete;
-    const uint8_t* get() const { return static_cast<const uint8_t*>(view_); }
-
-private:
-    const void* view_;
-};
-
-class MemoryDc {
-public:
-    explicit MemoryDc(HDC dc) : dc_(dc) {}
-    ~MemoryDc() {
-        if (dc_ != nullptr) DeleteDC(dc_);
-    }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-class GdiBitmap {
-public:
-    explicit GdiBitmap(HBITMAP bitmap) : bitmap_(bitmap) {}
-    ~GdiBitmap() {
-        if (bitmap_ != nullptr) DeleteObject(bitmap_);
-    }
-    GdiBitmap(const GdiBitmap&) = delete;
-    GdiBitmap& operator=(const GdiBitmap&) = delete;
-    HBITMAP get() const { return bitmap_; }
-
-private:
-    HBITMAP bitmap_;
-};
-
-// Puts the context's original bitmap back, so that the section is no longer selected when it is deleted.
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-    ~Selection() {
-        if (previous_ != nullptr && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
-    }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-    bool ok() const { return previous_ != nullptr && previous_ != HGDI_ERROR; }
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
 
 BITMAPINFOHEADER ToBitmapInfoHeader(const DibHeader& h) {
     BITMAPINFOHEADER info{};
@@ -118,72 +34,75 @@ BITMAPINFOHEADER ToBitmapInfoHeader(const DibHeader& h) {
     return info;
 }
 
-// Every step of the reader; the holders release what was acquired on whichever path returns.
-RgbImagePtr DecodeDibFile(const char* path, DibFailure& failure) {
-    FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-        failure = DibFailure::OpenFailed;
-        return nullptr;
-    }
+// A bitmap file mapped read-only; `bytes` is empty when it could not be opened or mapped.
+struct MappedFile {
+    FileHandle file;
+    KernelHandle mapping;
+    MappedView view;
+    std::span<const uint8_t> bytes;
+};
+
+MappedFile MapFile(const char* path) {
+    MappedFile mapped;
+    mapped.file.reset(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!mapped.file) return mapped;
     // NOTE: mapping a zero-length file fails, so an empty file is an open failure.
-    MappingHandle mapping(CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    if (mapping.get() == nullptr) {
-        failure = DibFailure::OpenFailed;
-        return nullptr;
-    }
-    MappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    mapped.mapping.reset(CreateFileMappingA(mapped.file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapped.mapping) return mapped;
+    mapped.view.reset(MapViewOfFile(mapped.mapping.get(), FILE_MAP_READ, 0, 0, 0));
     LARGE_INTEGER fileSize{};
-    if (view.get() == nullptr || !GetFileSizeEx(file.get(), &fileSize)) {
-        failure = DibFailure::OpenFailed;
-        return nullptr;
-    }
-    const std::span<const uint8_t> bytes(view.get(), static_cast<size_t>(fileSize.QuadPart));
+    if (!mapped.view || !GetFileSizeEx(mapped.file.get(), &fileSize)) return mapped;
+    mapped.bytes = std::span<const uint8_t>(static_cast<const uint8_t*>(mapped.view.get()),
+                                            static_cast<size_t>(fileSize.QuadPart));
+    return mapped;
+}
 
-    DibParseResult parsed = ParseDib(bytes);
-    if (parsed.failure != DibFailure::None) {
-        failure = parsed.failure;
-        return nullptr;
-    }
-    const DibLayout& layout = parsed.layout;
+DibDecodeResult Failed(DibFailure failure) {
+    DibDecodeResult result;
+    result.failure = failure;
+    return result;
+}
 
+// The system's conversion of the file's pixels into a 24-bit DIB section, repacked as RGB rows. The section
+// keeps the file's row order (top-down when the height is negative); the repack turns either order into
+// bottom-row-first rows.
+DibDecodeResult ConvertWithSystem(const DibLayout& layout, std::span<const uint8_t> bytes) {
     MemoryDc dc(CreateCompatibleDC(nullptr));
-    if (dc.get() == nullptr) {
-        failure = DibFailure::OutOfMemory;
-        return nullptr;
-    }
-    // The section keeps the file's row order (top-down when the height is negative); the repack below
-    // turns either order into bottom-row-first RGB rows.
+    if (!dc) return Failed(DibFailure::OutOfMemory);
     const DibHeader target = DibSection24Header(layout.header);
     BITMAPINFO targetInfo{};
     targetInfo.bmiHeader = ToBitmapInfoHeader(target);
     void* sectionBits = nullptr;
     GdiBitmap section(CreateDIBSection(dc.get(), &targetInfo, DIB_RGB_COLORS, &sectionBits, nullptr, 0));
-    if (section.get() == nullptr || sectionBits == nullptr) {
-        failure = DibFailure::OutOfMemory;
-        return nullptr;
-    }
-    Selection selection(dc.get(), section.get());
-    if (!selection.ok()) {
-        failure = DibFailure::OutOfMemory;
-        return nullptr;
-    }
+    if (!section || sectionBits == nullptr) return Failed(DibFailure::OutOfMemory);
+    // Declared after the section, so that the selection ends before the section is deleted.
+    const Selection selection(dc.get(), section.get());
+    if (!selection.ok()) return Failed(DibFailure::OutOfMemory);
 
     // ParseDib has checked that the bits the working header describes lie inside the mapping.
     const auto* workingInfo = reinterpret_cast<const BITMAPINFO*>(layout.info.data());
     const UINT rows = static_cast<UINT>(target.height < 0 ? -target.height : target.height);
     if (SetDIBits(dc.get(), section.get(), 0, rows, bytes.data() + layout.bitsOffset, workingInfo,
                   DIB_RGB_COLORS) == 0) {
-        failure = DibFailure::ConversionError;
-        return nullptr;
+        return Failed(DibFailure::ConversionError);
     }
     GdiFlush();
-
-    RgbImagePtr image =
+    DibDecodeResult result;
+    result.image =
         RepackSection24(std::span<const uint8_t>(static_cast<const uint8_t*>(sectionBits), target.sizeImage),
                         target.width, target.height);
-    if (!image) failure = DibFailure::OutOfMemory;
-    return image;
+    if (!result.image) result.failure = DibFailure::OutOfMemory;
+    return result;
+}
+
+// Every step of the reader; the holders release what was acquired on whichever path returns.
+DibDecodeResult DecodeDibFile(const char* path) {
+    const MappedFile mapped = MapFile(path);
+    if (mapped.bytes.empty()) return Failed(DibFailure::OpenFailed);
+    const DibParseResult parsed = ParseDib(mapped.bytes);
+    if (parsed.failure != DibFailure::None) return Failed(parsed.failure);
+    return ConvertWithSystem(parsed.layout, mapped.bytes);
 }
 
 bool CanOpenForReading(const char* path) {
@@ -193,37 +112,50 @@ bool CanOpenForReading(const char* path) {
     return true;
 }
 
-std::string WideToAnsi(const std::wstring& text, bool& lossy) {
-    BOOL usedDefault = FALSE;
-    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, nullptr, 0,
-                                           nullptr, &usedDefault);
-    if (length <= 0) {
-        lossy = true;
-        return {};
-    }
-    std::string result(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, result.data(), length, nullptr,
-                        &usedDefault);
-    result.resize(static_cast<size_t>(length) - 1);
-    lossy = usedDefault != FALSE;
-    return result;
-}
-
-// The host writes the texture into the user's temporary folder when the root of C: is not writable.
-// The reader takes ANSI paths, so a temporary folder the code page cannot spell is reached by its short name.
-std::string TempTexturePath() {
+// The user's temporary folder, with its trailing backslash; empty when the system does not say.
+std::wstring TemporaryFolder() {
     wchar_t folder[MAX_PATH + 1];
     const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
     if (length == 0 || length > MAX_PATH) return {};
-    std::wstring path = std::wstring(folder, length) + kTextureFileName;
-    bool lossy = false;
-    std::string ansi = WideToAnsi(path, lossy);
-    if (!lossy) return ansi;
+    return std::wstring(folder, length);
+}
+
+std::wstring ShortPathOf(const std::wstring& folder) {
     wchar_t shortFolder[MAX_PATH + 1];
-    const DWORD shortLength = GetShortPathNameW(folder, shortFolder, MAX_PATH + 1);
-    if (shortLength == 0 || shortLength > MAX_PATH) return {};
-    ansi = WideToAnsi(std::wstring(shortFolder, shortLength) + kTextureFileName, lossy);
-    return lossy ? std::string() : ansi;
+    const DWORD length = GetShortPathNameW(folder.c_str(), shortFolder, MAX_PATH + 1);
+    if (length == 0 || length > MAX_PATH) return {};
+    return std::wstring(shortFolder, length);
+}
+
+// The texture's locations in the order the host writes them, as the ANSI paths the reader takes. A temporary
+// folder the code page cannot spell is reached by its short name; a location neither can spell is left out.
+std::vector<std::string> TexturePaths() {
+    const std::wstring folder = TemporaryFolder();
+    std::vector<std::string> paths;
+    for (const std::wstring& location : TextureLocations(folder)) {
+        std::string ansi;
+        if (AnsiFromWide(location, ansi)) {
+            paths.push_back(std::move(ansi));
+            continue;
+        }
+        // Only the temporary folder's location can hold characters outside the code page.
+        const std::wstring shortFolder = folder.empty() ? std::wstring() : ShortPathOf(folder);
+        if (!shortFolder.empty() && AnsiFromWide(TextureLocations(shortFolder).back(), ansi)) {
+            paths.push_back(std::move(ansi));
+        }
+    }
+    return paths;
+}
+
+void UploadTexture(const RgbImage& image) {
+    glGenTextures(1, &particleTexture);
+    glBindTexture(GL_TEXTURE_2D, particleTexture);
+    // The image's rows are tightly packed (width x 3 bytes); GL's default of 4-byte rows would read past the
+    // buffer and shear every row of an image whose width is not a multiple of 4.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, image.width, image.height, 0, GL_RGB, GL_UNSIGNED_BYTE, image.data);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }
 
 }  // namespace
@@ -239,10 +171,9 @@ DibMessageReporter SetDibMessageReporter(DibMessageReporter reporter) {
 }
 
 RgbImage* LoadDibImage(const char* path) {
-    DibFailure failure = DibFailure::None;
-    RgbImagePtr image = DecodeDibFile(path, failure);
-    if (!image) dibMessageReporter(DibFailureMessage(failure, path).c_str());
-    return image.release();
+    DibDecodeResult decoded = DecodeDibFile(path);
+    if (!decoded.image) dibMessageReporter(DibFailureMessage(decoded.failure, path).c_str());
+    return decoded.image.release();
 }
 
 RgbImage* ReadBitmapFile(const char* path) {
@@ -252,22 +183,15 @@ RgbImage* ReadBitmapFile(const char* path) {
 }
 
 bool LoadParticleTexture() {
-    RgbImage* image = ReadBitmapFile(kTexturePath);
-    if (image == nullptr && !CanOpenForReading(kTexturePath)) {
-        const std::string fallback = TempTexturePath();
-        if (!fallback.empty()) image = ReadBitmapFile(fallback.c_str());
+    RgbImagePtr image;
+    for (const std::string& path : TexturePaths()) {
+        image.reset(ReadBitmapFile(path.c_str()));
+        // A file that is there but cannot be read has had its message and ends the search: the next
+        // location only stands in for a file that is absent.
+        if (image || CanOpenForReading(path.c_str())) break;
     }
-    if (image == nullptr) return false;
-
-    glGenTextures(1, &particleTexture);
-    glBindTexture(GL_TEXTURE_2D, particleTexture);
-    // The image's rows are tightly packed (width x 3 bytes); GL's default of 4-byte rows would read past the
-    // buffer and shear every row of an image whose width is not a multiple of 4.
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, image->width, image->height, 0, GL_RGB, GL_UNSIGNED_BYTE, image->data);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    FreeRgbImage(image);
+    if (!image) return false;
+    UploadTexture(*image);
     return true;
 }
 

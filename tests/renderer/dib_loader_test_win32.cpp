@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/contract.h"
+#include "common/text_win32.h"
 #include "renderer/dib_reader.h"
 #include "renderer/texture_loader_win32.h"
 #include "tests/renderer/dib_fixture_win32.h"
@@ -274,10 +276,13 @@ private:
     bool moved_ = false;
 };
 
-std::string TempTexturePath() {
+// One of the texture's locations, in the order the renderer tries them (the root of drive C first).
+std::string TextureLocation(size_t index) {
     char temp[MAX_PATH + 1];
     GetTempPathA(MAX_PATH + 1, temp);
-    return std::string(temp) + "Tessalume.bmp";
+    std::string path;
+    orvalis::AnsiFromWide(orvalis::TextureLocations(orvalis::WideFromAnsi(temp)).at(index), path);
+    return path;
 }
 
 // The uploaded level-0 image of particleTexture, as tightly packed RGB rows.
@@ -304,8 +309,8 @@ protected:
     }
 
     GlContext gl_;
-    SetAside root_{"C:\\Tessalume.bmp"};
-    SetAside temp_{TempTexturePath()};
+    SetAside root_{TextureLocation(0)};
+    SetAside temp_{TextureLocation(1)};
 };
 
 TEST_F(ParticleTexture, RootFileIsUploadedWithLinearFilters) {
