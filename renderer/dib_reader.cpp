@@ -77,6 +77,115 @@ DibParseResult Fail(DibFailure failure) {
     return result;
 }
 
+int64_t RowCount(const DibHeader& h) {
+    return h.height < 0 ? -static_cast<int64_t>(h.height) : h.height;
+}
+
+// A 12- or 40-byte information header in the 40-byte form. A core header has no compression, image size or
+// resolution fields; its colour counts are the number of entries its table holds.
+DibHeader ReadHeader(std::span<const uint8_t> header, uint32_t colorCount) {
+    DibHeader h;
+    if (header.size() == kDibCoreHeaderSize) {
+        h.width = Le16(header, 4);
+        h.height = Le16(header, 6);
+        h.planes = Le16(header, 8);
+        h.bitCount = Le16(header, 10);
+        h.clrUsed = colorCount;
+        h.clrImportant = colorCount;
+    } else {
+        h.width = static_cast<int32_t>(Le32(header, 4));
+        h.height = static_cast<int32_t>(Le32(header, 8));
+        h.planes = Le16(header, 12);
+        h.bitCount = Le16(header, 14);
+        h.compression = Le32(header, 16);
+        h.sizeImage = Le32(header, 20);
+        h.xPelsPerMeter = static_cast<int32_t>(Le32(header, 24));
+        h.yPelsPerMeter = static_cast<int32_t>(Le32(header, 28));
+        h.clrUsed = Le32(header, 32);
+        h.clrImportant = Le32(header, 36);
+    }
+    h.size = kDibInfoHeaderSize;
+    return h;
+}
+
+bool HasConvertibleShape(const DibHeader& h) {
+    const int64_t rows = RowCount(h);
+    if (h.width <= 0 || h.width > kDibMaxDimension || rows == 0 || rows > kDibMaxDimension) return false;
+    return IsConvertibleFormat(h.compression, h.bitCount, h.height);
+}
+
+// Where the bit-field masks and the colour entries stand in the file, right after the information header.
+// Bit-field masks follow a 40-byte header; the conversion reads them in place of a colour table, so they
+// belong in the working block ahead of any colour entries.
+struct ColorTable {
+    size_t at = 0;
+    size_t maskCount = 0;
+    size_t entrySize = 4;  // 3 bytes (blue, green, red) after a core header
+    uint32_t entries = 0;
+    size_t bytes = 0;
+};
+
+ColorTable LocateColorTable(const DibHeader& h, size_t headerEnd, uint32_t headerSize, uint32_t colorCount) {
+    ColorTable table;
+    table.at = headerEnd;
+    table.maskCount = h.compression == kBiBitfields ? 3 : 0;
+    table.entrySize = headerSize == kDibCoreHeaderSize ? 3 : 4;
+    table.entries = colorCount;
+    table.bytes = table.maskCount * 4 + static_cast<size_t>(colorCount) * table.entrySize;
+    return table;
+}
+
+// The file header's offset of the bits, which must not point into the table; right after the table when the
+// file starts with the information header.
+bool LocateBits(std::span<const uint8_t> file, bool hasFileHeader, const ColorTable& table,
+                size_t& bitsOffset) {
+    if (!hasFileHeader) {
+        bitsOffset = table.at + table.bytes;
+        return true;
+    }
+    bitsOffset = Le32(file, 10);
+    return bitsOffset >= table.at + table.bytes;
+}
+
+// The byte-aligned size is what the header field means for uncompressed rows; the conversion itself reads
+// rows padded to 4 bytes, or sizeImage bytes of run-length data. The working block holds exactly the table's
+// colour entries: the conversion must not look for more.
+void FillInWorkingFields(DibHeader& h, uint32_t colorCount) {
+    if (h.sizeImage == 0) {
+        h.sizeImage =
+            static_cast<uint32_t>((static_cast<uint64_t>(h.bitCount) * h.width + 7) / 8 * RowCount(h));
+    }
+    h.clrUsed = colorCount;
+}
+
+uint64_t BitsSize(const DibHeader& h) {
+    if (h.compression == kBiRle8 || h.compression == kBiRle4) return h.sizeImage;
+    return (static_cast<uint64_t>(h.bitCount) * h.width + 31) / 32 * 4 * RowCount(h);
+}
+
+// The working header, then the masks and colour entries widened to 4 bytes. False when out of memory.
+bool BuildWorkingInfo(std::span<const uint8_t> file, const ColorTable& table, DibLayout& layout) {
+    try {
+        layout.info.assign(kDibInfoHeaderSize + (table.maskCount + table.entries) * 4, 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    WriteInfoHeader(layout.header, layout.info.data());
+    uint8_t* entries = layout.info.data() + kDibInfoHeaderSize;
+    const uint8_t* from = file.data() + table.at;
+    if (table.entrySize == 4) {
+        std::memcpy(entries, from, table.bytes);
+        return true;
+    }
+    for (uint32_t i = 0; i < table.entries; ++i, from += 3, entries += 4) {
+        entries[0] = from[0];
+        entries[1] = from[1];
+        entries[2] = from[2];
+        entries[3] = 0;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string DibFailureMessage(DibFailure failure, const char* path) {
@@ -121,89 +230,24 @@ DibParseResult ParseDib(std::span<const uint8_t> file) {
     if (file.size() - headerAt < headerSize) return Fail(DibFailure::ConversionError);
     const auto header = file.subspan(headerAt, headerSize);
     const uint32_t n = DibColorCount(header);
+    DibHeader h = ReadHeader(header, n);
+    if (!HasConvertibleShape(h)) return Fail(DibFailure::ConversionError);
 
-    DibHeader h;
-    size_t entrySize = 4;
-    if (headerSize == kDibCoreHeaderSize) {
-        h.width = Le16(header, 4);
-        h.height = Le16(header, 6);
-        h.planes = Le16(header, 8);
-        h.bitCount = Le16(header, 10);
-        h.clrUsed = n;
-        h.clrImportant = n;
-        entrySize = 3;
-    } else {
-        h.width = static_cast<int32_t>(Le32(header, 4));
-        h.height = static_cast<int32_t>(Le32(header, 8));
-        h.planes = Le16(header, 12);
-        h.bitCount = Le16(header, 14);
-        h.compression = Le32(header, 16);
-        h.sizeImage = Le32(header, 20);
-        h.xPelsPerMeter = static_cast<int32_t>(Le32(header, 24));
-        h.yPelsPerMeter = static_cast<int32_t>(Le32(header, 28));
-        h.clrUsed = Le32(header, 32);
-        h.clrImportant = Le32(header, 36);
-    }
-    h.size = kDibInfoHeaderSize;
-
-    const int64_t rows = h.height < 0 ? -static_cast<int64_t>(h.height) : h.height;
-    if (h.width <= 0 || h.width > kDibMaxDimension || rows == 0 || rows > kDibMaxDimension) {
-        return Fail(DibFailure::ConversionError);
-    }
-    if (!IsConvertibleFormat(h.compression, h.bitCount, h.height)) return Fail(DibFailure::ConversionError);
-
-    // Bit-field masks follow a 40-byte header; the conversion reads them in place of a colour table, so
-    // they belong in the working block ahead of any colour entries.
-    const size_t maskCount = h.compression == kBiBitfields ? 3 : 0;
-    const size_t tableAt = headerAt + headerSize;
-    const size_t tableBytes = maskCount * 4 + static_cast<size_t>(n) * entrySize;
-    if (file.size() - tableAt < tableBytes) return Fail(DibFailure::ConversionError);
-
+    const ColorTable table = LocateColorTable(h, headerAt + headerSize, headerSize, n);
+    if (file.size() - table.at < table.bytes) return Fail(DibFailure::ConversionError);
     DibParseResult result;
     DibLayout& layout = result.layout;
     layout.colorCount = n;
-    if (hasFileHeader) {
-        layout.bitsOffset = Le32(file, 10);
-        if (layout.bitsOffset < tableAt + tableBytes) return Fail(DibFailure::ConversionError);
-    } else {
-        layout.bitsOffset = tableAt + tableBytes;
-    }
+    if (!LocateBits(file, hasFileHeader, table, layout.bitsOffset)) return Fail(DibFailure::ConversionError);
 
-    // The byte-aligned size is what the header field means for uncompressed rows; the conversion itself
-    // reads rows padded to 4 bytes, or sizeImage bytes of run-length data.
-    if (h.sizeImage == 0) {
-        h.sizeImage = static_cast<uint32_t>((static_cast<uint64_t>(h.bitCount) * h.width + 7) / 8 * rows);
-    }
-    // The working block holds exactly n colour entries: the conversion must not look for more.
-    h.clrUsed = n;
-
-    const uint64_t bitsSize = (h.compression == kBiRle8 || h.compression == kBiRle4)
-                                  ? h.sizeImage
-                                  : (static_cast<uint64_t>(h.bitCount) * h.width + 31) / 32 * 4 * rows;
+    FillInWorkingFields(h, n);
+    const uint64_t bitsSize = BitsSize(h);
     if (layout.bitsOffset > file.size() || file.size() - layout.bitsOffset < bitsSize) {
         return Fail(DibFailure::ConversionError);
     }
     layout.bitsSize = static_cast<size_t>(bitsSize);
     layout.header = h;
-
-    try {
-        layout.info.assign(kDibInfoHeaderSize + (maskCount + n) * 4, 0);
-    } catch (const std::bad_alloc&) {
-        return Fail(DibFailure::OutOfMemory);
-    }
-    WriteInfoHeader(h, layout.info.data());
-    uint8_t* entries = layout.info.data() + kDibInfoHeaderSize;
-    if (entrySize == 4) {
-        std::memcpy(entries, file.data() + tableAt, tableBytes);
-    } else {
-        const uint8_t* from = file.data() + tableAt;
-        for (uint32_t i = 0; i < n; ++i, from += 3, entries += 4) {
-            entries[0] = from[0];
-            entries[1] = from[1];
-            entries[2] = from[2];
-            entries[3] = 0;
-        }
-    }
+    if (!BuildWorkingInfo(file, table, layout)) return Fail(DibFailure::OutOfMemory);
     return result;
 }
 
