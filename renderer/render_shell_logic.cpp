@@ -14,62 +14,75 @@ int HighWord(uint64_t value) {
 constexpr int kWaInactive = 0;
 constexpr uint64_t kSizeMinimized = 1;
 
+MessageDecision Decision(MessageAction action) {
+    MessageDecision decision;
+    decision.action = action;
+    return decision;
+}
+
+MessageDecision OnActivate(uint64_t wParam, ShellInput& input, bool fullscreen) {
+    // Only minimising stops the drawing; losing the focus alone does not.
+    input.windowActive = HighWord(wParam) == 0;
+    const bool activated = LowWord(wParam) != kWaInactive;
+    // A full-screen saver that another window has taken over ends, so that whatever protects the
+    // desktop behind it (the lock on resume) takes effect; the first activation arms the rule.
+    if (activated) input.everActivated = true;
+    if (!activated && fullscreen && input.everActivated) input.leaveRequested = true;
+    return Decision(MessageAction::kHandled);
+}
+
+// Keep another screen saver and the monitor's power-down away while this window has the focus. A
+// windowed run leaves the system's own saver (and its lock) free to start.
+MessageDecision OnSysCommand(uint64_t wParam, bool fullscreen) {
+    const bool swallow = (wParam == kScScreenSave && fullscreen) || wParam == kScMonitorPower;
+    return Decision(swallow ? MessageAction::kHandled : MessageAction::kDefault);
+}
+
+MessageDecision OnKey(uint32_t message, uint64_t wParam, ShellInput& input) {
+    // Anyone can post a key message; a code outside the table must not write past it.
+    if (wParam < static_cast<uint64_t>(kKeyCount)) input.keyDown[wParam] = message == kWmKeyDown;
+    // A tap whose release arrives before the next idle pass must still end the run.
+    if (message == kWmKeyDown && wParam == static_cast<uint64_t>(kVkEscape)) input.escapePressed = true;
+    return Decision(MessageAction::kHandled);
+}
+
+MessageDecision OnSize(uint64_t wParam, int64_t lParam, ShellInput& input) {
+    input.minimised = wParam == kSizeMinimized;
+    MessageDecision decision = Decision(MessageAction::kResize);
+    decision.width = LowWord(static_cast<uint64_t>(lParam));
+    decision.height = HighWord(static_cast<uint64_t>(lParam));
+    return decision;
+}
+
 }  // namespace
 
 MessageDecision DecideRenderMessage(uint32_t message, uint64_t wParam, int64_t lParam, ShellInput& input,
                                     bool fullscreen) {
-    MessageDecision decision;
     switch (message) {
-        case kWmActivate: {
-            // Only minimising stops the drawing; losing the focus alone does not.
-            input.windowActive = HighWord(wParam) == 0;
-            const bool activated = LowWord(wParam) != kWaInactive;
-            // A full-screen saver that another window has taken over ends, so that whatever protects the
-            // desktop behind it (the lock on resume) takes effect; the first activation arms the rule.
-            if (activated) input.everActivated = true;
-            if (!activated && fullscreen && input.everActivated) input.leaveRequested = true;
-            decision.action = MessageAction::kHandled;
-            break;
-        }
+        case kWmActivate:
+            return OnActivate(wParam, input, fullscreen);
         case kWmSysCommand:
-            // Keep another screen saver and the monitor's power-down away while this window has the focus. A
-            // windowed run leaves the system's own saver (and its lock) free to start.
-            if ((wParam == kScScreenSave && fullscreen) || wParam == kScMonitorPower)
-                decision.action = MessageAction::kHandled;
-            break;
+            return OnSysCommand(wParam, fullscreen);
         case kWmClose:
-            decision.action = MessageAction::kPostQuit;
-            break;
+            return Decision(MessageAction::kPostQuit);
         case kWmKeyDown:
         case kWmKeyUp:
-            // Anyone can post a key message; a code outside the table must not write past it.
-            if (wParam < static_cast<uint64_t>(kKeyCount)) input.keyDown[wParam] = message == kWmKeyDown;
-            // A tap whose release arrives before the next idle pass must still end the run.
-            if (message == kWmKeyDown && wParam == static_cast<uint64_t>(kVkEscape)) input.escapePressed = true;
-            decision.action = MessageAction::kHandled;
-            break;
+            return OnKey(message, wParam, input);
         case kWmSize:
-            input.minimised = wParam == kSizeMinimized;
-            decision.action = MessageAction::kResize;
-            decision.width = LowWord(static_cast<uint64_t>(lParam));
-            decision.height = HighWord(static_cast<uint64_t>(lParam));
-            break;
+            return OnSize(wParam, lParam, input);
         case kWmGetMinMaxInfo:
             // The system caps a window at the screen size; a windowed run on a smaller screen still gets its
             // full 1024 x 768 client area, partly off screen.
-            decision.action = MessageAction::kAllowFullSize;
-            break;
+            return Decision(MessageAction::kAllowFullSize);
         case kWmDpiChanged:
-            // The full-screen window keeps the monitor's pixel rectangle; a window follows the system's advice.
-            if (fullscreen) decision.action = MessageAction::kHandled;
-            break;
+            // The full-screen window keeps the monitor's pixel rectangle; a window follows the system's
+            // advice.
+            return Decision(fullscreen ? MessageAction::kHandled : MessageAction::kDefault);
         case kWmDisplayChange:
-            if (fullscreen) decision.action = MessageAction::kRebuildCovers;
-            break;
+            return Decision(fullscreen ? MessageAction::kRebuildCovers : MessageAction::kDefault);
         default:
-            break;
+            return Decision(MessageAction::kDefault);
     }
-    return decision;
 }
 
 void NoteDisplayState(ShellInput& input, uint32_t state) {
@@ -111,8 +124,8 @@ int SwapIntervalForRefresh(int refreshHz) {
     double bestDistance = 1e300;
     for (int interval = 1; interval <= refreshHz; ++interval) {
         const double rate = static_cast<double>(refreshHz) / interval;
-        const double distance = rate > kTargetFramesPerSecond ? rate - kTargetFramesPerSecond
-                                                              : kTargetFramesPerSecond - rate;
+        const double distance =
+            rate > kTargetFramesPerSecond ? rate - kTargetFramesPerSecond : kTargetFramesPerSecond - rate;
         if (distance < bestDistance) {
             best = interval;
             bestDistance = distance;
