@@ -1,7 +1,7 @@
 // Frames per second of the renderer's real window, context and frame, uncapped, against an empty frame
 // (clear and swap only) in the same run and window; the ratio is what to compare between machines.
 // Also reports the process's private bytes after warm-up and after the drawing rounds: they must match.
-//   render_bench [SECONDS_PER_ROUND [ROUNDS]]     (needs C:\Tessalume.bmp, like the renderer)
+//   render_bench [SECONDS_PER_ROUND [ROUNDS]]     (needs the texture picture where the renderer looks for it)
 //   render_bench --pacing [SECONDS]
 // The second form runs the renderer's own message loop in a small window without swap control, where the
 // software renderer could draw far faster: it prints the frame rate the loop's pacing gives (about 60 wanted)
@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/contract.h"
 #include "renderer/render_shell_win32.h"
 
 namespace {
@@ -62,7 +63,8 @@ double CpuSeconds() {
     FILETIME created, exited, kernel, user;
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
     auto seconds = [](const FILETIME& t) {
-        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) /
+        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) |
+                                   t.dwLowDateTime) /
                1e7;
     };
     return seconds(kernel) + seconds(user);
@@ -85,7 +87,8 @@ void RunLoopFor(double seconds, long long& frames, double& cpu) {
 
 int Pacing(double seconds) {
     orvalis::SetRequestedSwapInterval(0);
-    if (!orvalis::CreateRenderWindow("Orvalis_VC", 320, 240, 16, false)) {
+    if (orvalis::CreateRenderWindow(orvalis::kRendererWindowTitle, 320, 240, false) ==
+        orvalis::RenderWindowMode::kFailed) {
         std::fprintf(stderr, "render_bench: the render window could not be set up\n");
         return 1;
     }
@@ -110,8 +113,8 @@ int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
     orvalis::SetRequestedSwapInterval(0);
-    orvalis::colorBits = 16;
-    if (!orvalis::CreateRenderWindow("Orvalis_VC", 1024, 768, orvalis::colorBits, orvalis::fullscreenMode)) {
+    if (orvalis::CreateRenderWindow(orvalis::kRendererWindowTitle, 1024, 768, true) ==
+        orvalis::RenderWindowMode::kFailed) {
         std::fprintf(stderr, "render_bench: the render window could not be set up\n");
         return 1;
     }

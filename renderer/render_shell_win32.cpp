@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "common/contract.h"
+#include "common/handles_win32.h"
+#include "common/text_win32.h"
+#include "renderer/dib_message_win32.h"
 #include "renderer/particle_emitter.h"
 #include "renderer/render_shell_logic.h"
-#include "renderer/dib_message_win32.h"
 #include "renderer/texture_loader_win32.h"
 
 namespace orvalis {
@@ -19,68 +22,50 @@ static_assert(kWmKeyDown == WM_KEYDOWN && kWmKeyUp == WM_KEYUP && kWmSysCommand 
 static_assert(kWmDpiChanged == WM_DPICHANGED && kWmDisplayChange == WM_DISPLAYCHANGE);
 static_assert(kScScreenSave == SC_SCREENSAVE && kScMonitorPower == SC_MONITORPOWER && kVkEscape == VK_ESCAPE);
 
-int colorBits = 0;
-bool fullscreenMode = true;
-
 namespace {
 
-constexpr char kClassName[] = "OpenGL";
 constexpr char kQuestionText[] = "フルスクリーンモード未対応 Use Windowed Mode Instead?";
 constexpr char kQuestionCaption[] = "Kova GL";
-
-HINSTANCE instance = nullptr;
-HWND renderWindow = nullptr;
-HDC renderDc = nullptr;
-HGLRC renderContext = nullptr;
-ShellInput input;  // the key table, windowActive and the flags the loop reads
-bool cursorHidden = false;
-HPOWERNOTIFY displayStateNotification = nullptr;
-float angleX = SceneAngles{}.x;
-float angleY = SceneAngles{}.y;
-float angleZ = SceneAngles{}.z;
-std::unique_ptr<ParticleEmitter> theEmitter;
-
-// Outer size of the window for the requested client area; the window may always grow to it.
-SIZE fullFrameSize{0, 0};
-
-int requestedSwapInterval = kSwapIntervalFromRefresh;
-int swapInterval = 0;  // the interval asked of the driver, 0 when none was
-bool swapIntervalApplied = false;
-int refreshRate = 0;  // of the display mode in use, 0 or 1 when the system does not know it
-
 // Black, borderless, topmost windows over the monitors the cloud is not drawn on.
 constexpr char kCoverClassName[] = "OrvalisCover";
-std::vector<HWND> covers;
-bool coverClassRegistered = false;
 
 // The console display's on/off notifications (GUID_CONSOLE_DISPLAY_STATE).
-constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+constexpr GUID kConsoleDisplayState = {
+    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 
-// clang-format off
-PIXELFORMATDESCRIPTOR pixelFormat = {
-    sizeof(PIXELFORMATDESCRIPTOR),
-    1,
-    PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER,
-    PFD_TYPE_RGBA,
-    0,  // colour depth, filled in on the first window creation
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    16,  // depth buffer
-    0,
-    0,
-    PFD_MAIN_PLANE,
-    0,
-    0, 0, 0,
+// Everything the renderer keeps from one call to the next: one window, one context and one cloud per
+// process. DestroyRenderWindow releases it in the order the shutdown needs.
+struct RendererState {
+    HINSTANCE instance = nullptr;
+    RegisteredClass windowClass;
+    OwnedWindow renderWindow;
+    HDC renderDc = nullptr;         // the window's own DC (CS_OWNDC), held for the window's life
+    HGLRC renderContext = nullptr;  // current on renderDc while the window exists
+    bool fullscreenMode = true;     // the program runs (or tries to run) in a changed display mode
+    ShellInput input;               // keyDown, windowActive and the flags the loop reads
+    float angleX = SceneAngles{}.x;
+    float angleY = SceneAngles{}.y;
+    float angleZ = SceneAngles{}.z;
+    std::unique_ptr<ParticleEmitter> theEmitter;
+    SIZE fullFrameSize{0, 0};  // outer size for the requested client area; the window may grow to it
+    int requestedSwapInterval = kSwapIntervalFromRefresh;
+    int swapInterval = 0;  // the interval asked of the driver, 0 when none was
+    bool swapIntervalApplied = false;
+    int refreshRate = 0;  // of the display mode in use, 0 or 1 when the system does not know it
+    RegisteredClass coverClass;
+    std::vector<OwnedWindow> covers;
+    bool cursorHidden = false;
+    PowerNotification displayStateNotification;
+    long long framesDrawn = 0;
 };
-// clang-format on
-bool pixelFormatFilled = false;
-long long framesDrawn = 0;
 
-std::wstring WideFromUtf8(const char* text) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    if (length <= 1) return std::wstring();
-    std::wstring wide(static_cast<size_t>(length - 1), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), length);
-    return wide;
+RendererState state;
+
+// The display mode in use now; false when the system does not say.
+bool CurrentDisplayMode(DEVMODEA& mode) {
+    mode = DEVMODEA{};
+    mode.dmSize = sizeof(mode);
+    return EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode) != FALSE;
 }
 
 class Win32DisplayMode final : public DisplayModeDevice {
@@ -95,10 +80,8 @@ public:
         return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
     }
     int CurrentDepth() override {
-        DEVMODEA mode{};
-        mode.dmSize = sizeof(mode);
-        if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return 0;
-        return static_cast<int>(mode.dmBitsPerPel);
+        DEVMODEA mode;
+        return CurrentDisplayMode(mode) ? static_cast<int>(mode.dmBitsPerPel) : 0;
     }
     // NOTE: the question goes through the wide API so that its Japanese words show on any code page.
     bool AskWindowed() override {
@@ -117,7 +100,7 @@ Function GlExtension(const char* name) {
 void ApplySwapInterval() {
     using GetExtensionsStringExt = const char*(WINAPI*)();
     using SwapIntervalExt = BOOL(WINAPI*)(int);
-    swapIntervalApplied = false;
+    state.swapIntervalApplied = false;
     const char* extensions = nullptr;
     if (auto getExtensions = GlExtension<GetExtensionsStringExt>("wglGetExtensionsStringEXT")) {
         extensions = getExtensions();
@@ -129,27 +112,25 @@ void ApplySwapInterval() {
     }
     if (!offered) return;
     auto setSwapInterval = GlExtension<SwapIntervalExt>("wglSwapIntervalEXT");
-    if (setSwapInterval) swapIntervalApplied = setSwapInterval(swapInterval) != FALSE;
+    if (setSwapInterval) state.swapIntervalApplied = setSwapInterval(state.swapInterval) != FALSE;
 }
 
 int CurrentRefreshRate() {
-    DEVMODEA mode{};
-    mode.dmSize = sizeof(mode);
-    if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return 0;
-    return static_cast<int>(mode.dmDisplayFrequency);
+    DEVMODEA mode;
+    return CurrentDisplayMode(mode) ? static_cast<int>(mode.dmDisplayFrequency) : 0;
 }
 
 void HideCursor() {
-    if (cursorHidden) return;
+    if (state.cursorHidden) return;
     ShowCursor(FALSE);
-    cursorHidden = true;
+    state.cursorHidden = true;
 }
 
 // Brings the pointer back (once) for a message box or the end of the run.
 void RevealCursor() {
-    if (!cursorHidden) return;
+    if (!state.cursorHidden) return;
     ShowCursor(TRUE);
-    cursorHidden = false;
+    state.cursorHidden = false;
 }
 
 void ShowTextureMessage(const char* text) {
@@ -164,7 +145,8 @@ ScreenRect FromRect(const RECT& rect) {
 BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     MONITORINFO info{};
     info.cbSize = sizeof(info);
-    if (GetMonitorInfoA(monitor, &info)) reinterpret_cast<std::vector<ScreenRect>*>(data)->push_back(FromRect(info.rcMonitor));
+    if (GetMonitorInfoA(monitor, &info))
+        reinterpret_cast<std::vector<ScreenRect>*>(data)->push_back(FromRect(info.rcMonitor));
     return TRUE;
 }
 
@@ -189,7 +171,7 @@ LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_KEYUP:
         case WM_SYSKEYDOWN:
         case WM_SYSKEYUP:
-            if (renderWindow) return SendMessageA(renderWindow, message, wParam, lParam);
+            if (state.renderWindow) return SendMessageA(state.renderWindow.get(), message, wParam, lParam);
             return 0;
         default:
             return DefWindowProcA(window, message, wParam, lParam);
@@ -197,36 +179,39 @@ LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 void DestroyCovers() {
-    for (HWND cover : covers) DestroyWindow(cover);
-    covers.clear();
+    state.covers.clear();
+}
+
+bool RegisterCoverClass() {
+    if (state.coverClass) return true;
+    WNDCLASSA coverClass{};
+    coverClass.lpfnWndProc = CoverWindowProc;
+    coverClass.hInstance = state.instance;
+    // Painted black from the first erase, so no white shows while a cover appears.
+    coverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    coverClass.lpszClassName = kCoverClassName;
+    state.coverClass = RegisteredClass(coverClass);
+    return state.coverClass.valid();
 }
 
 // Covers every monitor but the render window's own, from the layout the system reports now.
 void CreateCovers() {
     DestroyCovers();
-    if (!fullscreenMode || !renderWindow) return;
-    if (!coverClassRegistered) {
-        WNDCLASSA coverClass{};
-        coverClass.lpfnWndProc = CoverWindowProc;
-        coverClass.hInstance = instance;
-        // Painted black from the first erase, so no white shows while a cover appears.
-        coverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        coverClass.lpszClassName = kCoverClassName;
-        coverClassRegistered = RegisterClassA(&coverClass) != 0;
-        if (!coverClassRegistered) return;
-    }
+    if (!state.fullscreenMode || !state.renderWindow || !RegisterCoverClass()) return;
     std::vector<ScreenRect> monitors;
     EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
     MONITORINFO drawn{};
     drawn.cbSize = sizeof(drawn);
-    GetMonitorInfoA(MonitorFromWindow(renderWindow, MONITOR_DEFAULTTOPRIMARY), &drawn);
-    for (const ScreenRect& rect : CoverRects(monitors, FromRect(drawn.rcMonitor), fullscreenMode)) {
-        HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kCoverClassName, "",
-                                     WS_POPUP, rect.left, rect.top, rect.right - rect.left,
-                                     rect.bottom - rect.top, nullptr, nullptr, instance, nullptr);
+    GetMonitorInfoA(MonitorFromWindow(state.renderWindow.get(), MONITOR_DEFAULTTOPRIMARY), &drawn);
+    for (const ScreenRect& rect : CoverRects(monitors, FromRect(drawn.rcMonitor), state.fullscreenMode)) {
+        OwnedWindow cover(CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
+                                          kCoverClassName, "", WS_POPUP, rect.left, rect.top,
+                                          rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                                          state.instance, nullptr));
         if (!cover) continue;
-        covers.push_back(cover);
-        SetWindowPos(cover, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        state.covers.push_back(std::move(cover));
+        SetWindowPos(state.covers.back().get(), HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }
 }
 
@@ -234,9 +219,9 @@ void HandleDisplayState(LPARAM lParam) {
     const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
     if (setting == nullptr || setting->PowerSetting != kConsoleDisplayState) return;
     if (setting->DataLength < sizeof(DWORD)) return;
-    DWORD state = 0;
-    CopyMemory(&state, setting->Data, sizeof(state));
-    NoteDisplayState(input, state);
+    DWORD displayState = 0;
+    CopyMemory(&displayState, setting->Data, sizeof(displayState));
+    NoteDisplayState(state.input, displayState);
 }
 
 double NowMs() {
@@ -256,164 +241,232 @@ class FrameWaiter {
 public:
     FrameWaiter() {
         constexpr DWORD kHighResolution = 0x00000002;  // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
-        timer_ = CreateWaitableTimerExW(nullptr, nullptr, kHighResolution, TIMER_ALL_ACCESS);
-        if (!timer_) timer_ = CreateWaitableTimerW(nullptr, TRUE, nullptr);
+        timer_.reset(CreateWaitableTimerExW(nullptr, nullptr, kHighResolution, TIMER_ALL_ACCESS));
+        if (!timer_) timer_.reset(CreateWaitableTimerW(nullptr, TRUE, nullptr));
     }
-    ~FrameWaiter() {
-        if (timer_) CloseHandle(timer_);
-    }
-    FrameWaiter(const FrameWaiter&) = delete;
-    FrameWaiter& operator=(const FrameWaiter&) = delete;
 
     void Wait(double ms) {
         LARGE_INTEGER due;
         due.QuadPart = -static_cast<LONGLONG>(ms * 10000.0);  // relative, in 100 ns units
-        if (timer_ && SetWaitableTimer(timer_, &due, 0, nullptr, nullptr, FALSE)) {
-            MsgWaitForMultipleObjects(1, &timer_, FALSE, INFINITE, QS_ALLINPUT);
-            CancelWaitableTimer(timer_);
+        HANDLE timer = timer_.get();
+        if (timer_ && SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE)) {
+            MsgWaitForMultipleObjects(1, &timer, FALSE, INFINITE, QS_ALLINPUT);
+            CancelWaitableTimer(timer);
         } else {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::ceil(ms)), QS_ALLINPUT);
         }
     }
 
 private:
-    HANDLE timer_ = nullptr;
+    KernelHandle timer_;
 };
+
+// The render window's pixel format: double-buffered RGBA at kColorBits with a 16-bit depth buffer.
+PIXELFORMATDESCRIPTOR RenderPixelFormat() {
+    PIXELFORMATDESCRIPTOR format{};
+    format.nSize = sizeof(format);
+    format.nVersion = 1;
+    format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    format.iPixelType = PFD_TYPE_RGBA;
+    format.cColorBits = kColorBits;
+    format.cDepthBits = 16;
+    format.iLayerType = PFD_MAIN_PLANE;
+    return format;
+}
+
+bool RegisterRenderClass() {
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+    windowClass.lpfnWndProc = RenderWindowProc;
+    windowClass.hInstance = state.instance;
+    windowClass.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kRendererWindowClass;
+    state.windowClass = RegisteredClass(windowClass);
+    return state.windowClass.valid();
+}
+
+// The display mode a run asked to be full screen gets, or kFailed when the user declines a window instead.
+RenderWindowMode SwitchDisplayMode(int width, int height) {
+    Win32DisplayMode display;
+    switch (ChooseDisplayMode(display, width, height, kColorBits)) {
+        case DisplayOutcome::kFullscreen:
+            return RenderWindowMode::kFullscreen;
+        case DisplayOutcome::kWindowed:
+            return RenderWindowMode::kWindowed;
+        case DisplayOutcome::kAbandon:
+            break;
+    }
+    return RenderWindowMode::kFailed;
+}
+
+struct WindowFrame {
+    DWORD style = WS_OVERLAPPEDWINDOW;
+    DWORD extendedStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+    ScreenRect rect;    // the outer rectangle
+    ScreenRect client;  // the client area, in the window's own coordinates
+};
+
+// A borderless popup over the primary monitor in full screen, an overlapped window around the requested
+// client area otherwise.
+WindowFrame PlanWindowFrame(int width, int height) {
+    WindowFrame frame;
+    frame.client = ScreenRect{0, 0, width, height};
+    if (state.fullscreenMode) {
+        frame.style = WS_POPUP;
+        frame.extendedStyle = WS_EX_APPWINDOW;
+        // The monitor's own rectangle after the mode change, in real pixels whatever its scaling.
+        frame.rect = FullscreenWindowRect(PrimaryMonitorRect(), width, height);
+        frame.client = frame.rect;
+    } else {
+        RECT rect{0, 0, width, height};
+        AdjustWindowRectEx(&rect, frame.style, FALSE, frame.extendedStyle);
+        frame.rect = ScreenRect{0, 0, rect.right - rect.left, rect.bottom - rect.top};
+    }
+    return frame;
+}
+
+bool OpenRenderWindow(const char* title, const WindowFrame& frame) {
+    state.fullFrameSize = SIZE{frame.rect.right - frame.rect.left, frame.rect.bottom - frame.rect.top};
+    state.renderWindow.reset(CreateWindowExA(frame.extendedStyle, kRendererWindowClass, title,
+                                             frame.style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, frame.rect.left,
+                                             frame.rect.top, state.fullFrameSize.cx, state.fullFrameSize.cy,
+                                             nullptr, nullptr, state.instance, nullptr));
+    return state.renderWindow.valid();
+}
+
+// The window's own DC with the pixel format set, and a GL context made current on it.
+bool CreateGlContext() {
+    state.renderDc = GetDC(state.renderWindow.get());
+    const PIXELFORMATDESCRIPTOR pixelFormat = RenderPixelFormat();
+    const int format = state.renderDc ? ChoosePixelFormat(state.renderDc, &pixelFormat) : 0;
+    if (!format || !SetPixelFormat(state.renderDc, format, &pixelFormat)) return false;
+    state.renderContext = wglCreateContext(state.renderDc);
+    return state.renderContext && wglMakeCurrent(state.renderDc, state.renderContext);
+}
+
+// NOTE: the context stops being current and is deleted while its DC and window still exist, and the DC goes
+// back before the window is destroyed. That order is part of the shutdown, so these two stay explicit here
+// instead of being left to the declaration order of holders.
+void ReleaseGlContext() {
+    if (state.renderContext) {
+        wglMakeCurrent(nullptr, nullptr);
+        wglDeleteContext(state.renderContext);
+        state.renderContext = nullptr;
+    }
+    if (state.renderDc) {
+        ReleaseDC(state.renderWindow.get(), state.renderDc);
+        state.renderDc = nullptr;
+    }
+}
+
+void StartSwapControl() {
+    state.refreshRate = CurrentRefreshRate();
+    state.swapInterval = state.requestedSwapInterval == kSwapIntervalFromRefresh
+                             ? SwapIntervalForRefresh(state.refreshRate)
+                             : state.requestedSwapInterval;
+    state.swapIntervalApplied = false;
+    if (state.swapInterval > 0) ApplySwapInterval();
+}
+
+void ShowRenderWindow(const ScreenRect& client) {
+    HWND window = state.renderWindow.get();
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    SetFocus(window);
+    CreateCovers();
+    ResizeViewport(client.right - client.left, client.bottom - client.top);
+}
+
+// The pointer comes back before the texture reader shows any message.
+bool SetupRenderStateShowingMessages() {
+    SetDibMessageReporter(ShowTextureMessage);
+    const bool ready = SetupRenderState();
+    SetDibMessageReporter(nullptr);
+    return ready;
+}
+
+LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam) {
+    if (wParam == PBT_POWERSETTINGCHANGE) HandleDisplayState(lParam);
+    return TRUE;
+}
+
+// The window stays; the loop ends on WM_QUIT and DestroyRenderWindow removes it.
+LRESULT OnClose() {
+    PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT OnSize(const MessageDecision& decision) {
+    ResizeViewport(decision.width, decision.height);
+    return 0;
+}
+
+LRESULT OnGetMinMaxInfo(LPARAM lParam) {
+    auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+    if (limits->ptMaxTrackSize.x < state.fullFrameSize.cx) limits->ptMaxTrackSize.x = state.fullFrameSize.cx;
+    if (limits->ptMaxTrackSize.y < state.fullFrameSize.cy) limits->ptMaxTrackSize.y = state.fullFrameSize.cy;
+    return 0;
+}
+
+LRESULT OnDisplayChange(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    CreateCovers();
+    return DefWindowProcA(window, message, wParam, lParam);
+}
 
 }  // namespace
 
 void SetRequestedSwapInterval(int interval) {
-    requestedSwapInterval = interval;
+    state.requestedSwapInterval = interval;
 }
 int SwapInterval() {
-    return swapIntervalApplied ? swapInterval : 0;
+    return state.swapIntervalApplied ? state.swapInterval : 0;
 }
 bool SwapIntervalApplied() {
-    return swapIntervalApplied;
+    return state.swapIntervalApplied;
 }
 
-bool CreateRenderWindow(const char* title, int width, int height, int bits, bool fullscreen) {
-    fullscreenMode = fullscreen;
-    instance = GetModuleHandleA(nullptr);
-    input = ShellInput{};
-
-    WNDCLASSA windowClass{};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
-    windowClass.lpfnWndProc = RenderWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    if (!RegisterClassA(&windowClass)) return false;
-
-    if (fullscreenMode) {
-        Win32DisplayMode display;
-        switch (ChooseDisplayMode(display, width, height, bits)) {
-            case DisplayOutcome::kFullscreen:
-                break;
-            case DisplayOutcome::kWindowed:
-                fullscreenMode = false;
-                break;
-            case DisplayOutcome::kAbandon:
-                // Only the class exists here.
-                UnregisterClassA(kClassName, instance);
-                return false;
+RenderWindowMode CreateRenderWindow(const char* title, int width, int height, bool fullscreen) {
+    state.instance = GetModuleHandleA(nullptr);
+    state.input = ShellInput{};
+    state.fullscreenMode = fullscreen;
+    if (!RegisterRenderClass()) return RenderWindowMode::kFailed;
+    if (fullscreen) {
+        const RenderWindowMode mode = SwitchDisplayMode(width, height);
+        if (mode == RenderWindowMode::kFailed) {
+            state.windowClass.reset();  // only the class exists here
+            return mode;
         }
+        state.fullscreenMode = mode == RenderWindowMode::kFullscreen;
     }
-
-    DWORD extendedStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
-    DWORD style = WS_OVERLAPPEDWINDOW;
-    ScreenRect frame{0, 0, width, height};
-    if (fullscreenMode) {
-        extendedStyle = WS_EX_APPWINDOW;
-        style = WS_POPUP;
-        HideCursor();
-        // The monitor's own rectangle after the mode change, in real pixels whatever its scaling.
-        frame = FullscreenWindowRect(PrimaryMonitorRect(), width, height);
-    } else {
-        RECT rect{0, 0, width, height};
-        AdjustWindowRectEx(&rect, style, FALSE, extendedStyle);
-        frame = ScreenRect{0, 0, rect.right - rect.left, rect.bottom - rect.top};
-    }
-    fullFrameSize = SIZE{frame.right - frame.left, frame.bottom - frame.top};
-
-    renderWindow = CreateWindowExA(extendedStyle, kClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                                   frame.left, frame.top, fullFrameSize.cx, fullFrameSize.cy, nullptr, nullptr,
-                                   instance, nullptr);
-    if (!renderWindow) {
+    if (state.fullscreenMode) HideCursor();
+    const WindowFrame frame = PlanWindowFrame(width, height);
+    if (!OpenRenderWindow(title, frame) || !CreateGlContext()) {
         DestroyRenderWindow();
-        return false;
+        return RenderWindowMode::kFailed;
     }
-
-    if (!pixelFormatFilled) {
-        pixelFormat.cColorBits = static_cast<BYTE>(bits);
-        pixelFormatFilled = true;
-    }
-    renderDc = GetDC(renderWindow);
-    const int format = renderDc ? ChoosePixelFormat(renderDc, &pixelFormat) : 0;
-    if (!format || !SetPixelFormat(renderDc, format, &pixelFormat)) {
+    StartSwapControl();
+    state.displayStateNotification.reset(RegisterPowerSettingNotification(
+        state.renderWindow.get(), &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE));
+    ShowRenderWindow(frame.client);
+    if (!SetupRenderStateShowingMessages()) {
         DestroyRenderWindow();
-        return false;
+        return RenderWindowMode::kFailed;
     }
-    renderContext = wglCreateContext(renderDc);
-    if (!renderContext || !wglMakeCurrent(renderDc, renderContext)) {
-        DestroyRenderWindow();
-        return false;
-    }
-    refreshRate = CurrentRefreshRate();
-    swapInterval = requestedSwapInterval == kSwapIntervalFromRefresh ? SwapIntervalForRefresh(refreshRate)
-                                                                      : requestedSwapInterval;
-    swapIntervalApplied = false;
-    if (swapInterval > 0) ApplySwapInterval();
-    displayStateNotification =
-        RegisterPowerSettingNotification(renderWindow, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
-
-    ShowWindow(renderWindow, SW_SHOW);
-    SetForegroundWindow(renderWindow);
-    SetFocus(renderWindow);
-    CreateCovers();
-    const ScreenRect client = fullscreenMode ? frame : ScreenRect{0, 0, width, height};
-    ResizeViewport(client.right - client.left, client.bottom - client.top);
-
-    // The pointer comes back before the texture reader shows any message.
-    SetDibMessageReporter(ShowTextureMessage);
-    const bool ready = SetupRenderState();
-    SetDibMessageReporter(nullptr);
-    if (!ready) {
-        DestroyRenderWindow();
-        return false;
-    }
-    return true;
+    return state.fullscreenMode ? RenderWindowMode::kFullscreen : RenderWindowMode::kWindowed;
 }
 
 void DestroyRenderWindow() {
-    if (fullscreenMode) {
+    if (state.fullscreenMode) {
         ChangeDisplaySettingsA(nullptr, 0);
     }
     RevealCursor();
     DestroyCovers();
-    if (displayStateNotification) {
-        UnregisterPowerSettingNotification(displayStateNotification);
-        displayStateNotification = nullptr;
-    }
-    if (renderContext) {
-        wglMakeCurrent(nullptr, nullptr);
-        wglDeleteContext(renderContext);
-        renderContext = nullptr;
-    }
-    if (renderDc) {
-        ReleaseDC(renderWindow, renderDc);
-        renderDc = nullptr;
-    }
-    if (renderWindow) {
-        DestroyWindow(renderWindow);
-        renderWindow = nullptr;
-    }
-    UnregisterClassA(kClassName, instance);
-    if (coverClassRegistered) {
-        UnregisterClassA(kCoverClassName, instance);
-        coverClassRegistered = false;
-    }
+    state.displayStateNotification.reset();
+    ReleaseGlContext();
+    state.renderWindow.reset();
+    state.windowClass.reset();
+    state.coverClass.reset();
 }
 
 void ResizeViewport(int width, int height) {
@@ -445,13 +498,13 @@ bool SetupRenderState() {
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
 
     // Without its particles the renderer has nothing to show: end start-up like any other failure.
-    theEmitter.reset(new (std::nothrow) ParticleEmitter(200, Vector3(0.0f, 0.0f, 15.0f), 0.5f, 5.0f, 30.0f,
-                                                        particleTexture));
-    if (!theEmitter || !theEmitter->IsAllocated()) {
-        theEmitter.reset();
+    state.theEmitter.reset(new (std::nothrow) ParticleEmitter(200, Vector3(0.0f, 0.0f, 15.0f), 0.5f, 5.0f,
+                                                              30.0f, particleTexture));
+    if (!state.theEmitter || !state.theEmitter->IsAllocated()) {
+        state.theEmitter.reset();
         return false;
     }
-    theEmitter->ResetAll();
+    state.theEmitter->ResetAll();
     return true;
 }
 
@@ -460,40 +513,31 @@ bool RenderFrame() {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     // No translation: the eye stays inside the particle box and the cloud turns around it.
-    glRotatef(angleX, 1.0f, 0.0f, 0.0f);
-    glRotatef(angleY, 0.0f, 1.0f, 0.0f);
-    glRotatef(angleZ, 0.0f, 0.0f, 1.0f);
-    theEmitter->Draw();
-    theEmitter->Update(kUpdateStep);
-    AdvanceSceneAngles(angleX, angleY, angleZ);
+    glRotatef(state.angleX, 1.0f, 0.0f, 0.0f);
+    glRotatef(state.angleY, 0.0f, 1.0f, 0.0f);
+    glRotatef(state.angleZ, 0.0f, 0.0f, 1.0f);
+    state.theEmitter->Draw();
+    state.theEmitter->Update(kUpdateStep);
+    AdvanceSceneAngles(state.angleX, state.angleY, state.angleZ);
     return true;
 }
 
+// Translates the message and dispatches on the shell's decision: one handler each.
 LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_POWERBROADCAST) {
-        if (wParam == PBT_POWERSETTINGCHANGE) HandleDisplayState(lParam);
-        return TRUE;
-    }
-    const MessageDecision decision = DecideRenderMessage(message, wParam, lParam, input, fullscreenMode);
+    if (message == WM_POWERBROADCAST) return OnPowerBroadcast(wParam, lParam);
+    const MessageDecision decision =
+        DecideRenderMessage(message, wParam, lParam, state.input, state.fullscreenMode);
     switch (decision.action) {
         case MessageAction::kHandled:
             return 0;
         case MessageAction::kPostQuit:
-            // The window stays; the loop ends on WM_QUIT and DestroyRenderWindow removes it.
-            PostQuitMessage(0);
-            return 0;
+            return OnClose();
         case MessageAction::kResize:
-            ResizeViewport(decision.width, decision.height);
-            return 0;
-        case MessageAction::kAllowFullSize: {
-            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-            if (limits->ptMaxTrackSize.x < fullFrameSize.cx) limits->ptMaxTrackSize.x = fullFrameSize.cx;
-            if (limits->ptMaxTrackSize.y < fullFrameSize.cy) limits->ptMaxTrackSize.y = fullFrameSize.cy;
-            return 0;
-        }
+            return OnSize(decision);
+        case MessageAction::kAllowFullSize:
+            return OnGetMinMaxInfo(lParam);
         case MessageAction::kRebuildCovers:
-            CreateCovers();
-            break;
+            return OnDisplayChange(window, message, wParam, lParam);
         case MessageAction::kDefault:
             break;
     }
@@ -501,7 +545,7 @@ LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 int RunMessageLoop() {
-    FramePacer pacer(FrameRateLimit(swapIntervalApplied, swapInterval, refreshRate));
+    FramePacer pacer(FrameRateLimit(state.swapIntervalApplied, state.swapInterval, state.refreshRate));
     FrameWaiter waiter;
     MSG msg{};
     for (;;) {
@@ -519,14 +563,14 @@ int RunMessageLoop() {
         }
         auto paced = [&] {
             pacer.FrameStarted(NowMs());
-            ++framesDrawn;
+            ++state.framesDrawn;
             return RenderFrame();
         };
-        switch (RunIdlePass(input, paced)) {
+        switch (RunIdlePass(state.input, paced)) {
             case IdleResult::kDone:
                 return ExitCodeForLoopEnd(false, 0);
             case IdleResult::kSwap:
-                SwapBuffers(renderDc);
+                SwapBuffers(state.renderDc);
                 break;
             case IdleResult::kWait:
                 WaitMessage();
@@ -536,11 +580,11 @@ int RunMessageLoop() {
 }
 
 long long FramesDrawn() {
-    return framesDrawn;
+    return state.framesDrawn;
 }
 
 HWND RenderWindowHandle() {
-    return renderWindow;
+    return state.renderWindow.get();
 }
 
 bool PumpMessages() {
@@ -550,11 +594,11 @@ bool PumpMessages() {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    return !input.keyDown[VK_ESCAPE] && !input.escapePressed;
+    return !state.input.keyDown[VK_ESCAPE] && !state.input.escapePressed;
 }
 
 void PresentFrame() {
-    SwapBuffers(renderDc);
+    SwapBuffers(state.renderDc);
 }
 
 }  // namespace orvalis

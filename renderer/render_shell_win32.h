@@ -7,13 +7,18 @@
 namespace orvalis {
 
 // Colour depth asked of the display mode and the pixel format.
-extern int colorBits;
-// True while the program runs (or tries to run) in a changed full-screen display mode.
-extern bool fullscreenMode;
+inline constexpr int kColorBits = 16;
 
-// Registers the class, switches the display mode, creates the window and its GL context and sets up
-// the render state. False (after releasing what was acquired) when start-up cannot go on.
-bool CreateRenderWindow(const char* title, int width, int height, int bits, bool fullscreen);
+// What CreateRenderWindow got.
+enum class RenderWindowMode {
+    kFailed,      // start-up cannot go on; what was acquired has been released
+    kFullscreen,  // the display mode was changed and the window fills the screen
+    kWindowed,    // a normal window: asked for, or accepted when the display mode could not be changed
+};
+
+// Registers the class, switches the display mode when `fullscreen` asks for it, creates the window and its
+// GL context and sets up the render state.
+RenderWindowMode CreateRenderWindow(const char* title, int width, int height, bool fullscreen);
 
 // Releases what CreateRenderWindow acquired; safe when only part of it exists.
 void DestroyRenderWindow();
@@ -27,7 +32,8 @@ LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 int RunMessageLoop();
 
 // Swap interval asked through WGL_EXT_swap_control when the context is created: by default the one nearest to
-// 60 frames per second at the display's refresh rate; 0 asks for none (the loop then paces itself by waiting).
+// 60 frames per second at the display's refresh rate; 0 asks for none (the loop then paces itself by
+// waiting).
 inline constexpr int kSwapIntervalFromRefresh = -1;
 void SetRequestedSwapInterval(int interval);
 // True when the driver took the requested interval; SwapInterval() is that interval (0 when none).
