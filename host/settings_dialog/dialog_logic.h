@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/settings.h"
+#include "host/settings/settings.h"
 
 namespace orvalis::dialog {
 

@@ -9,9 +9,9 @@
 #include "host/controls/command_win32.h"
 #include "host/settings_dialog/ansi_text_win32.h"
 #include "host/host_resources.h"
-#include "host/settings.h"
+#include "host/settings/settings.h"
 #include "host/settings_dialog/dialog_logic.h"
-#include "host/settings_store_win32.h"
+#include "host/settings/settings_store_win32.h"
 
 namespace orvalis {
 namespace {

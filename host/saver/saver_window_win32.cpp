@@ -1,13 +1,13 @@
-#include "host/saver_window_win32.h"
+#include "host/saver/saver_window_win32.h"
 
 #include <vector>
 
-#include "host/music_platform_win32.h"
-#include "host/saver_run.h"
-#include "host/settings.h"
-#include "host/settings_store_win32.h"
-#include "host/texture_file_win32.h"
-#include "host/texture_picture.h"
+#include "host/music/music_platform_win32.h"
+#include "host/saver/saver_run.h"
+#include "host/settings/settings.h"
+#include "host/settings/settings_store_win32.h"
+#include "host/saver/texture_file_win32.h"
+#include "host/saver/texture_picture.h"
 
 namespace orvalis {
 

@@ -1,4 +1,4 @@
-#include "host/saver_run.h"
+#include "host/saver/saver_run.h"
 
 #include "host/command_line.h"
 

@@ -2,75 +2,17 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "host/settings_store_win32.h"
-#include "host/texture_file_win32.h"
-#include "host/texture_picture.h"
+#include "host/settings/settings_store_win32.h"
+#include "tests/host/scratch_folder_win32.h"
 
 using namespace orvalis;
 
 namespace {
 
-// A fresh folder under the temporary folder, removed with everything in it at the end.
-class ScratchFolder : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char temp[MAX_PATH + 1] = {};
-        GetTempPathA(sizeof temp, temp);
-        folder_ = std::string(temp) + "orvalis-host-" + std::to_string(GetCurrentProcessId()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        CreateDirectoryA(folder_.c_str(), nullptr);
-    }
-    void TearDown() override { RemoveTree(folder_); }
-
-    static void RemoveTree(const std::string& folder) {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                const std::string name = found.cFileName;
-                if (name == "." || name == "..") continue;
-                const std::string path = folder + "\\" + name;
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    RemoveTree(path);
-                } else {
-                    DeleteFileA(path.c_str());
-                }
-            } while (FindNextFileA(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryA(folder.c_str());
-    }
-
-    std::string Path(const std::string& name) const { return folder_ + "\\" + name; }
-
-    static void WriteBytes(const std::string& path, const std::string& bytes) {
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(f, nullptr) << path;
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
-
-    static std::string ReadBytes(const std::string& path) {
-        std::string bytes;
-        if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-            char buffer[4096];
-            size_t n;
-            while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-            std::fclose(f);
-        }
-        return bytes;
-    }
-
-    std::string folder_;
-};
-
 class SettingsStore : public ScratchFolder {};
-class TextureFile : public ScratchFolder {};
 
 }  // namespace
 
@@ -162,46 +104,4 @@ TEST_F(SettingsStore, FileExistsOnlyForReadableFiles) {
     EXPECT_FALSE(FileExists(""));
     EXPECT_FALSE(FileExists("\\"));
     EXPECT_EQ(GetLastError(), 0u);
-}
-
-TEST_F(TextureFile, IsWrittenWholeAndReplacesAStaleFile) {
-    const std::vector<uint8_t> picture = TexturePictureBmp();
-    const std::string primary = Path("Tessalume.bmp");
-    WriteBytes(primary, "stale picture from an earlier run, longer than nothing");
-    const std::wstring fallback(folder_.begin(), folder_.end());
-    const std::wstring written =
-        WriteTextureFileTo(picture, std::wstring(primary.begin(), primary.end()), fallback + L"\\fallback");
-    EXPECT_EQ(written, std::wstring(primary.begin(), primary.end()));
-    const std::string bytes = ReadBytes(primary);
-    ASSERT_EQ(bytes.size(), 49206u);
-    EXPECT_TRUE(std::vector<uint8_t>(bytes.begin(), bytes.end()) == picture);
-}
-
-TEST_F(TextureFile, FallsBackToTheOtherFolderWhenThePrimaryCannotBeWritten) {
-    const std::vector<uint8_t> picture = TexturePictureBmp();
-    // A folder in the way of the file: CreateFile refuses it as it refuses a read-only root.
-    const std::string blocked = Path("Tessalume.bmp");
-    CreateDirectoryA(blocked.c_str(), nullptr);
-    const std::string other = Path("temp");
-    CreateDirectoryA(other.c_str(), nullptr);
-    const std::wstring written = WriteTextureFileTo(picture, std::wstring(blocked.begin(), blocked.end()),
-                                                    std::wstring(other.begin(), other.end()) + L"\\");
-    const std::string expected = other + "\\Tessalume.bmp";
-    EXPECT_EQ(written, std::wstring(expected.begin(), expected.end()));
-    EXPECT_EQ(ReadBytes(expected).size(), 49206u);
-
-    // Neither place writable: nothing is claimed.
-    const std::string blockedToo = other + "\\Tessalume.bmp";
-    DeleteFileA(blockedToo.c_str());
-    CreateDirectoryA(blockedToo.c_str(), nullptr);
-    EXPECT_EQ(WriteTextureFileTo(picture, std::wstring(blocked.begin(), blocked.end()),
-                                 std::wstring(other.begin(), other.end())),
-              L"");
-}
-
-TEST(TextureFileDefaults, FallbackIsTheUsersTemporaryFolder) {
-    const std::wstring temp = TempFolder();
-    ASSERT_FALSE(temp.empty());
-    EXPECT_EQ(temp.back(), L'\\');
-    EXPECT_EQ(GetFileAttributesW(temp.c_str()) & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
 }

@@ -1,4 +1,4 @@
-#include "host/texture_picture.h"
+#include "host/saver/texture_picture.h"
 
 #include <cmath>
 #include <numbers>

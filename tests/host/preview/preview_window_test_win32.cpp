@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "host/host_resources.h"
-#include "host/preview_window_win32.h"
+#include "host/preview/preview_window_win32.h"
 
 using orvalis::CreatePreviewWindow;
 using orvalis::EmbedPreviewWindow;

@@ -1,4 +1,4 @@
-#include "host/numeric_text.h"
+#include "host/settings/numeric_text.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // The platform's MCI command strings and looping sound, behind the music player's interfaces.
 #pragma once
 
-#include "host/music_logic.h"
+#include "host/music/music_logic.h"
 
 namespace orvalis {
 

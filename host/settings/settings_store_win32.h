@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "host/settings.h"
+#include "host/settings/settings.h"
 
 namespace orvalis {
 

@@ -1,4 +1,4 @@
-#include "host/preview_window_win32.h"
+#include "host/preview/preview_window_win32.h"
 
 #include "host/host_resources.h"
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "host/music_logic.h"
+#include "host/music/music_logic.h"
 
 namespace orvalis {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "host/settings_store_win32.h"
+#include "host/settings/settings_store_win32.h"
 
 using namespace orvalis;
 

@@ -1,4 +1,4 @@
-#include "host/settings.h"
+#include "host/settings/settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "host/music_logic.h"
+#include "host/music/music_logic.h"
 
-#include "host/numeric_text.h"
+#include "host/settings/numeric_text.h"
 
 #include <cctype>
 #include <cmath>

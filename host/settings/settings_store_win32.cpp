@@ -1,4 +1,4 @@
-#include "host/settings_store_win32.h"
+#include "host/settings/settings_store_win32.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN

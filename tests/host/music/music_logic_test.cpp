@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/music_logic.h"
+#include "host/music/music_logic.h"
 
 using orvalis::ChooseMusic;
 using orvalis::MciDevice;

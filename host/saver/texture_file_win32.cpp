@@ -1,4 +1,4 @@
-#include "host/texture_file_win32.h"
+#include "host/saver/texture_file_win32.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN

@@ -1,4 +1,4 @@
-#include "host/music_platform_win32.h"
+#include "host/music/music_platform_win32.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN

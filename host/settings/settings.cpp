@@ -1,9 +1,8 @@
-#include "host/settings.h"
+#include "host/settings/settings.h"
 
 #include <cmath>
 
-#include "host/command_line.h"
-#include "host/numeric_text.h"
+#include "host/settings/numeric_text.h"
 
 namespace orvalis {
 
