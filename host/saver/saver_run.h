@@ -21,7 +21,7 @@ struct SaverEnd {
     bool stopCd = false;              // Timer2 off, StopCd
     bool stopWav = false;             // StopWav
     bool stopMp3 = false;             // Timer1 off, StopMp3
-    bool restoreCursor = false;       // ShowCursor(savedCursorCount)
+    bool restoreCursor = false;       // ShowCursor(TRUE), undoing the S switch's ShowCursor(FALSE)
     bool restoreDisplayMode = false;  // back to the mode in the registry
     bool removeTextureCopy = false;   // delete the texture written to the temporary folder
 };
@@ -30,7 +30,7 @@ struct SaverEnd {
 // has left the device alone. The cursor is given back only when the S switch hid it.
 // A renderer that was killed or crashed never gave the display mode back: the host does, which is
 // harmless after a renderer that did. The copy in the temporary folder goes, so that a later run whose
-// write fails cannot hand the renderer a stale picture; "C:\Tessalume.bmp" stays where it is.
+// write fails cannot hand the renderer a stale picture; the one at the root of drive C stays where it is.
 SaverEnd PlanSaverEnd(const SaverRunState& run);
 
 // How long a renderer that is still starting gets to show its window.

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/text_win32.h"
 #include "host/music/music_platform_win32.h"
 #include "host/saver/saver_run.h"
 #include "host/settings/settings.h"
@@ -98,7 +99,7 @@ void EndSaverRun(HWND window, SaverScreen& s) {
                       .music = s.music,
                       .commandLine = s.commandLine,
                       .rendererStarted = s.rendererStarted,
-                      .textureInTempFolder = !s.texturePath.empty() && s.texturePath != kTextureFilePath});
+                      .textureInTempFolder = IsTextureCopyInTempFolder(s.texturePath)});
     MusicPlayer& player = TheMusicPlayer();
     if (end.stopCd) {
         SwitchTimer(window, kTimer2, kTimer2Interval, s.timer2On, false);
@@ -182,7 +183,7 @@ HWND CreateSaverScreenWindow(HINSTANCE instance, const std::string& commandLine)
     saverScreen = SaverScreen{};
     saverScreen.commandLine = commandLine;
     // WS_POPUP keeps the system from adding a caption bar; the window is never shown anyway.
-    saverScreen.window = CreateWindowExW(0, kSaverWindowClass, L"Veyra_Main", WS_POPUP, 0, 0, 0, 0, nullptr,
+    saverScreen.window = CreateWindowExW(0, kSaverWindowClass, WideFromUtf8(kSaverWindowTitle).c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
                                          nullptr, instance, &saverScreen);
     return saverScreen.window;
 }

@@ -1,4 +1,4 @@
-// The hidden saver screen window "Veyra_Main": writes the texture, starts the renderer and the music,
+// The hidden saver screen window (titled kSaverWindowTitle): writes the texture, starts the renderer and the music,
 // and ends the host once the renderer's process or window has gone.
 #pragma once
 
@@ -10,14 +10,12 @@
 #include <cstdint>
 #include <string>
 
+#include "common/contract.h"
+
 namespace orvalis {
 
 // The display count ShowCursor(FALSE) gave when the S switch hid the cursor.
 extern int32_t savedCursorCount;
-
-constexpr const char* kSaverWindowTitle = "Veyra_Main";
-constexpr const char* kRendererWindowTitle = "Orvalis_VC";
-constexpr const char* kRendererFileName = "Orvalis.dll";
 
 constexpr UINT_PTR kTimer1 = 1;  // MP3 watch
 constexpr UINT_PTR kTimer2 = 2;  // CD watch

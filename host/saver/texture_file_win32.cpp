@@ -1,20 +1,30 @@
 #include "host/saver/texture_file_win32.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/contract.h"
+#include "common/handles_win32.h"
 
 namespace orvalis {
+namespace {
+
+std::wstring WriteFirstOf(const std::vector<uint8_t>& bytes, const std::vector<std::wstring>& locations) {
+    for (const std::wstring& path : locations) {
+        if (WriteWholeFile(path, bytes)) return path;
+    }
+    return {};
+}
+
+}  // namespace
 
 bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-    HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
-    CloseHandle(file);
+    bool ok = false;
+    {
+        FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+        if (!file) return false;
+        DWORD written = 0;
+        ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+             written == bytes.size();
+    }
     // A cut-off picture would be worse than none: the renderer would show garbage or an error box.
     if (!ok) DeleteFileW(path.c_str());
     return ok;
@@ -22,12 +32,9 @@ bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes)
 
 std::wstring WriteTextureFileTo(const std::vector<uint8_t>& bytes, const std::wstring& primary,
                                 const std::wstring& fallbackFolder) {
-    if (WriteWholeFile(primary, bytes)) return primary;
-    if (fallbackFolder.empty()) return {};
-    std::wstring fallback = fallbackFolder;
-    if (fallback.back() != L'\\') fallback += L'\\';
-    fallback += kTextureFileName;
-    return WriteWholeFile(fallback, bytes) ? fallback : std::wstring();
+    std::vector<std::wstring> locations = TextureLocations(fallbackFolder);
+    locations.front() = primary;
+    return WriteFirstOf(bytes, locations);
 }
 
 std::wstring TempFolder() {
@@ -37,7 +44,11 @@ std::wstring TempFolder() {
 }
 
 std::wstring WriteTextureFile(const std::vector<uint8_t>& bytes) {
-    return WriteTextureFileTo(bytes, kTextureFilePath, TempFolder());
+    return WriteFirstOf(bytes, TextureLocations(TempFolder()));
+}
+
+bool IsTextureCopyInTempFolder(const std::wstring& path) {
+    return !path.empty() && path != TextureLocations({}).front();
 }
 
 }  // namespace orvalis

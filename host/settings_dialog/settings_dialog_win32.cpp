@@ -21,7 +21,6 @@ using dialog::Rgb;
 
 constexpr wchar_t kWindowClass[] = L"Veyra.Settings";
 constexpr wchar_t kPanelClass[] = L"Veyra.Panel";
-constexpr char kCaption[] = "<Orvalis>";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 
@@ -560,7 +559,7 @@ void ShowSettingsDialog(HINSTANCE instance) {
     RECT frame{0, 0, dialog::kClientWidth, dialog::kClientHeight};
     AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
     // The caption is ASCII and other instances look for it by its exact bytes.
-    const std::wstring caption = FromAnsi(kCaption);
+    const std::wstring caption = FromAnsi(kSettingsWindowTitle);
     HWND window = CreateWindowExW(kExStyle, kWindowClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                                   frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
                                   &state);
