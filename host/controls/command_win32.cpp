@@ -4,6 +4,8 @@
 #include <cstring>
 #include <memory>
 
+#include "common/text_win32.h"
+
 namespace orvalis {
 
 namespace {
@@ -47,7 +49,7 @@ FaceBitmaps& Faces() {
 
 ButtonFont FontFromLogFont(const LOGFONTW& lf) {
     ButtonFont f;
-    f.name = WideToUtf8(lf.lfFaceName);
+    f.name = Utf8FromWide(lf.lfFaceName);
     f.size = std::abs(lf.lfHeight) * 72.0 / kDesignDpi;
     f.weight = static_cast<int16_t>(lf.lfWeight);
     f.italic = lf.lfItalic != 0;
@@ -214,13 +216,13 @@ private:
         const int height = -static_cast<int>(std::lround(f->size * kDesignDpi / 72));
         font_ = CreateFontW(height, 0, 0, 0, f->weight, f->italic, f->underline, f->strikethrough,
                             static_cast<DWORD>(f->charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Utf8ToWide(f->name).c_str());
+                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, WideFromUtf8(f->name).c_str());
         return font_;
     }
 
     void DrawCaption(HDC dc) {
         const CaptionLabel& label = model_.Label();
-        const std::wstring text = Utf8ToWide(label.text);
+        const std::wstring text = WideFromUtf8(label.text);
         if (text.empty()) return;
         RECT r;
         r.left = TwipsToPixels(label.leftTwips);
@@ -400,25 +402,6 @@ void SetPropertyChangedHandler(HWND window, std::function<void(std::string_view)
 bool ReadCommandSurface(HWND window, std::vector<uint32_t>& pixels, int& width, int& height) {
     if (!CommandFromWindow(window)) return false;
     return FromWindow(window)->ReadSurface(pixels, width, height);
-}
-
-std::wstring Utf8ToWide(std::string_view text) {
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(n > 0 ? n : 0, L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
-
-std::string WideToUtf8(std::wstring_view text) {
-    if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string out(n > 0 ? n : 0, '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                            nullptr);
-    return out;
 }
 
 }  // namespace orvalis

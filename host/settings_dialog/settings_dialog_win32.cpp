@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/text_win32.h"
 #include "host/controls/command_win32.h"
-#include "host/settings_dialog/ansi_text_win32.h"
 #include "host/host_resources.h"
 #include "host/settings/settings.h"
 #include "host/settings_dialog/dialog_logic.h"
@@ -37,12 +37,9 @@ struct {
     int16_t y = 0;
 } animationOrigin;
 
-std::wstring Utf16(const char* utf8) { return FromUtf8(utf8); }
-std::wstring Utf16(const std::string& utf8) { return FromUtf8(utf8); }
-
 // The window's messages: a warning the user dismisses with OK, under the program's name.
 void ShowWarning(HWND owner, const std::wstring& text) {
-    MessageBoxW(owner, text.c_str(), Utf16("Orvalis (ScreenSaver)").c_str(), MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxW(owner, text.c_str(), WideFromUtf8("Orvalis (ScreenSaver)").c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 std::string Utf8Text(HWND window) {
@@ -50,11 +47,7 @@ std::string Utf8Text(HWND window) {
     std::wstring wide(static_cast<size_t>(n) + 1, L'\0');
     GetWindowTextW(window, wide.data(), n + 1);
     wide.resize(static_cast<size_t>(n));
-    if (wide.empty()) return {};
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, text.data(), bytes, nullptr, nullptr);
-    return text;
+    return Utf8FromWide(wide);
 }
 
 struct DialogState;
@@ -177,7 +170,7 @@ void RenderWindow(DialogState& s) {
     SetBkMode(dc, TRANSPARENT);
     HGDIOBJ old = SelectObject(dc, s.linkFont);
     SetTextColor(dc, RGB(255, 255, 255));
-    DrawLabel(dc, dialog::kLblUrl, Utf16(dialog::kAuthorUrl), DT_LEFT | DT_TOP | DT_SINGLELINE);
+    DrawLabel(dc, dialog::kLblUrl, WideFromUtf8(dialog::kAuthorUrl), DT_LEFT | DT_TOP | DT_SINGLELINE);
     SelectObject(dc, old);
 }
 
@@ -199,10 +192,10 @@ void RenderPanel(DialogState& s) {
     const char* rows[3] = {"なし", "音楽CD", "MP3、WAV"};
     const auto states = dialog::StatesForChoice(SaverSettings.bgmKind);
     for (int i = 0; i < 3; ++i) {
-        DrawLabel(dc, dialog::kLblBgm[static_cast<size_t>(i)], Utf16(rows[i]), DT_LEFT | DT_TOP | DT_SINGLELINE);
+        DrawLabel(dc, dialog::kLblBgm[static_cast<size_t>(i)], WideFromUtf8(rows[i]), DT_LEFT | DT_TOP | DT_SINGLELINE);
         DrawMark(dc, dialog::kImgBgm[static_cast<size_t>(i)], states.markedRow == i);
     }
-    DrawLabel(dc, dialog::kLbl14, Utf16("曲目をﾘﾋﾟｰﾄ"), DT_LEFT | DT_TOP | DT_SINGLELINE);
+    DrawLabel(dc, dialog::kLbl14, WideFromUtf8("曲目をﾘﾋﾟｰﾄ"), DT_LEFT | DT_TOP | DT_SINGLELINE);
 
     const RECT box = ToRect(dialog::kLblFname0);
     FrameRect(dc, &box, black);
@@ -211,7 +204,7 @@ void RenderPanel(DialogState& s) {
     inner.top += 2;
     inner.width -= 4;
     inner.height -= 4;
-    DrawLabel(dc, inner, FromAnsi(s.fileCaption), DT_LEFT | DT_TOP | DT_WORDBREAK | DT_EDITCONTROL, false);
+    DrawLabel(dc, inner, WideFromAnsi(s.fileCaption), DT_LEFT | DT_TOP | DT_WORDBREAK | DT_EDITCONTROL, false);
     SelectObject(dc, old);
 }
 
@@ -269,13 +262,13 @@ void Unload(DialogState& s) {
 }
 
 void ChooseFile(DialogState& s) {
-    std::wstring filter = Utf16("BGMﾌｧｲﾙ (MP3 WAV)");
+    std::wstring filter = WideFromUtf8("BGMﾌｧｲﾙ (MP3 WAV)");
     filter.push_back(L'\0');
     filter += L"*.MP3;*.WAV";
     filter.push_back(L'\0');
     filter.push_back(L'\0');
-    const std::wstring title = Utf16("ﾌｧｲﾙを開く");
-    const std::wstring folder = FromAnsi(SaverSettings.browseFolder);
+    const std::wstring title = WideFromUtf8("ﾌｧｲﾙを開く");
+    const std::wstring folder = WideFromAnsi(SaverSettings.browseFolder);
     wchar_t file[255] = {};
     wchar_t fileTitle[255] = {};
 
@@ -295,15 +288,15 @@ void ChooseFile(DialogState& s) {
     if (!GetOpenFileNameW(&ofn)) return;
 
     std::string path;
-    if (!ToAnsi(file, path)) {
-        ShowWarning(s.window, Utf16("選んだファイルの名前には、"
+    if (!AnsiFromWide(file, path)) {
+        ShowWarning(s.window, WideFromUtf8("選んだファイルの名前には、"
                                     "このシステムの文字コードで表せない文字が含まれています。\n"
                                     "別の名前のファイルを選んでください。"));
         return;
     }
     // A longer path would be saved whole but read back cut short, and the music would be lost.
     if (!dialog::MusicPathFits(path)) {
-        ShowWarning(s.window, Utf16("選んだファイルのパスは、このシステムの文字コードで " +
+        ShowWarning(s.window, WideFromUtf8("選んだファイルのパスは、このシステムの文字コードで " +
                                     std::to_string(dialog::kMaxMusicPathBytes) +
                                     " バイトを超えるため、設定に保存できません。\n"
                                     "もっと短いパスのファイルを選んでください。"));
@@ -323,9 +316,9 @@ void Save(DialogState& s) {
         if (!WriteIniString(kSettingsSection, write.key, write.value, file)) {
             // The window stays up with the choice in it, so that the user can free the file and press Set
             // again, or give up with Cancel.
-            ShowWarning(s.window, Utf16("設定を保存できませんでした。次のファイルに書き込めません:\n\n") +
-                                      FromAnsi(file) +
-                                      Utf16("\n\nファイルとフォルダーが書き込み禁止になっていないか"
+            ShowWarning(s.window, WideFromUtf8("設定を保存できませんでした。次のファイルに書き込めません:\n\n") +
+                                      WideFromAnsi(file) +
+                                      WideFromUtf8("\n\nファイルとフォルダーが書き込み禁止になっていないか"
                                             "確かめてから、もう一度「設定」を押してください。"));
             return;
         }
@@ -430,10 +423,10 @@ void Load(DialogState& s) {
     s.fileCaption = SaverSettings.bgmFile;
     ApplyChoice(s, SaverSettings.bgmKind);
 
-    const std::wstring repeatText = FromAnsi(dialog::RepeatNumberText(SaverSettings.bgmRepeat));
+    const std::wstring repeatText = WideFromAnsi(dialog::RepeatNumberText(SaverSettings.bgmRepeat));
     SetWindowTextW(s.repeatBox, repeatText.c_str());
     for (const std::string& item : dialog::RepeatListItems()) {
-        const std::wstring text = FromAnsi(item);
+        const std::wstring text = WideFromAnsi(item);
         SendMessageW(s.repeatBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
 
@@ -559,7 +552,7 @@ void ShowSettingsDialog(HINSTANCE instance) {
     RECT frame{0, 0, dialog::kClientWidth, dialog::kClientHeight};
     AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
     // The caption is ASCII and other instances look for it by its exact bytes.
-    const std::wstring caption = FromAnsi(kSettingsWindowTitle);
+    const std::wstring caption = WideFromAnsi(kSettingsWindowTitle);
     HWND window = CreateWindowExW(kExStyle, kWindowClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                                   frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
                                   &state);
