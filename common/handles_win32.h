@@ -83,6 +83,15 @@ using GdiBitmap = Unique<GdiObjectTraits<HBITMAP>>;
 using GdiBrush = Unique<GdiObjectTraits<HBRUSH>>;
 using GdiFont = Unique<GdiObjectTraits<HFONT>>;
 using GdiRegion = Unique<GdiObjectTraits<HRGN>>;
+using GdiPen = Unique<GdiObjectTraits<HPEN>>;
+
+// A cursor made with CreateCursor (never a shared one from LoadCursor), destroyed with DestroyCursor.
+struct CursorTraits {
+    using Type = HCURSOR;
+    static Type Invalid() { return nullptr; }
+    static void Release(Type cursor) { DestroyCursor(cursor); }
+};
+using OwnedCursor = Unique<CursorTraits>;
 
 // A window's DC from GetDC, given back with ReleaseDC.
 class WindowDc {

@@ -1,5 +1,7 @@
 #include "host/preview/preview_window_win32.h"
 
+#include "common/handles_win32.h"
+#include "common/window_state_win32.h"
 #include "host/host_resources.h"
 
 namespace orvalis {
@@ -8,58 +10,63 @@ namespace {
 constexpr const wchar_t* kPreviewClass = L"OrvalisPreview";
 constexpr const wchar_t* kImageClass = L"OrvalisImage";
 
+// The preview window's state, shared with its picture control Img_Prev; the picture goes when the preview
+// is destroyed.
+struct PreviewState {
+    GdiBitmap picture;
+};
+
+// One preview per process, as there is one saver run.
+PreviewState previewState;
+
 // Img_Prev: draws its picture at the picture's own size from the top-left corner; the black class
 // background fills the rest.
+LRESULT OnImagePaint(HWND window, const PreviewState& s) {
+    PaintDc dc(window);
+    HBITMAP picture = s.picture.get();
+    BITMAP info = {};
+    if (picture && GetObjectW(picture, sizeof info, &info)) {
+        MemoryDc source(CreateCompatibleDC(dc.get()));
+        Selection selected(source.get(), picture);
+        BitBlt(dc.get(), 0, 0, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY);
+    }
+    return 0;
+}
+
 LRESULT CALLBACK ImageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const PreviewState* s = StateForMessage<PreviewState>(window, message, lParam);
+    if (s == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
-        case WM_NCCREATE: {
-            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-            return DefWindowProcW(window, message, wParam, lParam);
-        }
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            HDC dc = BeginPaint(window, &paint);
-            auto picture = reinterpret_cast<HBITMAP>(GetWindowLongPtrW(window, GWLP_USERDATA));
-            BITMAP info = {};
-            if (picture && GetObjectW(picture, sizeof info, &info)) {
-                HDC source = CreateCompatibleDC(dc);
-                HGDIOBJ old = SelectObject(source, picture);
-                BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
-                SelectObject(source, old);
-                DeleteDC(source);
-            }
-            EndPaint(window, &paint);
-            return 0;
-        }
+        case WM_PAINT:
+            return OnImagePaint(window, *s);
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+LRESULT OnPreviewCreate(HWND window, PreviewState& s, const CREATESTRUCTW& create) {
+    // The picture's design size; HostMain gives it the parent's size when it embeds the window.
+    // Without its picture the preview still shows black, as any failed step leaves it.
+    // cppcheck-suppress ignoredReturnValue
+    CreateWindowExW(0, kImageClass, L"Img_Prev", WS_CHILD | WS_VISIBLE, 0, 0, 152, 112, window,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kImgPrevId)), create.hInstance, &s);
+    return 0;
+}
+
+LRESULT OnPreviewDestroy(PreviewState& s) {
+    // The preview is the host's only window: when the preview area goes away, so does the host.
+    s.picture.reset();
+    PostQuitMessage(0);
+    return 0;
+}
+
 LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    PreviewState* s = StateForMessage<PreviewState>(window, message, lParam);
+    if (s == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
-        case WM_NCCREATE: {
-            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-            return DefWindowProcW(window, message, wParam, lParam);
-        }
-        case WM_CREATE: {
-            auto instance = reinterpret_cast<CREATESTRUCTW*>(lParam)->hInstance;
-            // The picture's design size; HostMain gives it the parent's size when it embeds the window.
-            // Without its picture the preview still shows black, as any failed step leaves it.
-            // cppcheck-suppress ignoredReturnValue
-            CreateWindowExW(0, kImageClass, L"Img_Prev", WS_CHILD | WS_VISIBLE, 0, 0, 152, 112, window,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kImgPrevId)), instance,
-                            reinterpret_cast<void*>(GetWindowLongPtrW(window, GWLP_USERDATA)));
-            return 0;
-        }
-        case WM_DESTROY: {
-            // The preview is the host's only window: when the preview area goes away, so does the host.
-            auto picture = reinterpret_cast<HBITMAP>(GetWindowLongPtrW(window, GWLP_USERDATA));
-            if (picture) DeleteObject(picture);
-            PostQuitMessage(0);
-            return 0;
-        }
+        case WM_CREATE:
+            return OnPreviewCreate(window, *s, *reinterpret_cast<const CREATESTRUCTW*>(lParam));
+        case WM_DESTROY:
+            return OnPreviewDestroy(*s);
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -79,11 +86,11 @@ void RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proced
 HWND CreatePreviewWindow(HINSTANCE instance) {
     RegisterWindowClass(instance, kPreviewClass, PreviewProc);
     RegisterWindowClass(instance, kImageClass, ImageProc);
-    auto picture = static_cast<HBITMAP>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDB_PREVIEW), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    previewState.picture.reset(static_cast<HBITMAP>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDB_PREVIEW), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     HWND window = CreateWindowExW(0, kPreviewClass, L"Preview Window", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                  instance, picture);
-    if (!window && picture) DeleteObject(picture);
+                                  instance, &previewState);
+    if (!window) previewState.picture.reset();
     return window;
 }
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/text_win32.h"
+#include "common/window_state_win32.h"
 #include "host/music/music_platform_win32.h"
 #include "host/saver/saver_run.h"
 #include "host/settings/settings.h"
@@ -27,7 +28,7 @@ struct SaverScreen {
     bool timer1On = false;
     bool timer2On = false;
     bool timer3On = false;
-    HANDLE renderer = nullptr;  // only asked whether the renderer has ended; null once it has
+    KernelHandle renderer;  // only asked whether the renderer has ended; empty once the run has ended
     bool rendererStarted = false;
     bool rendererSeen = false;
     HWND window = nullptr;  // null once the run has ended
@@ -36,10 +37,6 @@ struct SaverScreen {
 
 // One saver run per process.
 SaverScreen saverScreen;
-
-SaverScreen* StateOf(HWND window) {
-    return reinterpret_cast<SaverScreen*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
 
 void SwitchTimer(HWND window, UINT_PTR id, UINT interval, bool& on, bool wanted) {
     if (wanted && !on) SetTimer(window, id, interval, nullptr);
@@ -53,7 +50,7 @@ void StartSaverRun(HWND window, SaverScreen& s) {
     s.texturePath = WriteTextureFile(s.Pic1);
     s.rendererPath = PathInFolder(HostFolder(), kRendererFileName);
     s.renderer = StartProgram(s.rendererPath);
-    s.rendererStarted = s.renderer != nullptr;
+    s.rendererStarted = s.renderer.valid();
     s.startTick = GetTickCount64();
 
     MusicPlayer& player = TheMusicPlayer();
@@ -89,10 +86,7 @@ void Timer2Tick(HWND window, SaverScreen& s) {
 // Undoes what the run started and ends the host. Runs once: a Timer3 tick or the renderer's process
 // ending, whichever comes first.
 void EndSaverRun(HWND window, SaverScreen& s) {
-    if (s.renderer != nullptr) {
-        CloseHandle(s.renderer);
-        s.renderer = nullptr;
-    }
+    s.renderer.reset();
     SwitchTimer(window, kTimer3, kTimer3Interval, s.timer3On, false);
     const SaverEnd end =
         PlanSaverEnd({.timer2On = s.timer2On,
@@ -124,28 +118,27 @@ void Timer3Tick(HWND window, SaverScreen& s) {
         s.rendererSeen = true;
         return;
     }
-    const bool ended = s.renderer == nullptr || WaitForSingleObject(s.renderer, 0) != WAIT_TIMEOUT;
+    const bool ended = !s.renderer || WaitForSingleObject(s.renderer.get(), 0) != WAIT_TIMEOUT;
     if (!SaverRunOver(s.rendererSeen, ended, static_cast<int64_t>(GetTickCount64() - s.startTick))) return;
     EndSaverRun(window, s);
 }
 
+LRESULT OnTimer(HWND window, SaverScreen& s, WPARAM id) {
+    if (id == kTimer1) Timer1Tick(s);
+    if (id == kTimer2) Timer2Tick(window, s);
+    if (id == kTimer3) Timer3Tick(window, s);
+    return 0;
+}
+
 LRESULT CALLBACK SaverScreenProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    SaverScreen* s = StateForMessage<SaverScreen>(window, message, lParam);
+    if (s == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
-        case WM_NCCREATE: {
-            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-            return DefWindowProcW(window, message, wParam, lParam);
-        }
         case WM_CREATE:
-            StartSaverRun(window, *StateOf(window));
+            StartSaverRun(window, *s);
             return 0;
-        case WM_TIMER: {
-            SaverScreen* s = StateOf(window);
-            if (wParam == kTimer1) Timer1Tick(*s);
-            if (wParam == kTimer2) Timer2Tick(window, *s);
-            if (wParam == kTimer3) Timer3Tick(window, *s);
-            return 0;
-        }
+        case WM_TIMER:
+            return OnTimer(window, *s, wParam);
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
@@ -155,7 +148,7 @@ LRESULT CALLBACK SaverScreenProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-HANDLE StartProgram(const std::string& path) {
+KernelHandle StartProgram(const std::string& path) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -164,13 +157,13 @@ HANDLE StartProgram(const std::string& path) {
     std::string commandLine = "\"" + path + "\"";
     if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
-        return nullptr;
+        return {};
     }
+    const KernelHandle thread(process.hThread);
     // The host started by the system holds the foreground right; without passing it on, the program's
     // SetForegroundWindow would leave the keyboard with whatever had it before.
     AllowSetForegroundWindow(process.dwProcessId);
-    CloseHandle(process.hThread);
-    return process.hProcess;
+    return KernelHandle(process.hProcess);
 }
 
 HWND CreateSaverScreenWindow(HINSTANCE instance, const std::string& commandLine) {
@@ -192,7 +185,7 @@ int RunHostMessageLoop() {
     for (;;) {
         // The renderer's process counts as an event of its own: the run ends the moment it has gone,
         // not at the next Timer3 tick, so a locked session follows the picture without a gap.
-        HANDLE renderer = saverScreen.renderer;
+        HANDLE renderer = saverScreen.renderer.get();
         const DWORD handles = renderer != nullptr ? 1 : 0;
         const DWORD woken =
             MsgWaitForMultipleObjectsEx(handles, &renderer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "common/contract.h"
+#include "common/handles_win32.h"
 
 namespace orvalis {
 
@@ -33,8 +34,8 @@ HWND CreateSaverScreenWindow(HINSTANCE instance, const std::string& commandLine)
 int RunHostMessageLoop();
 
 // Starts a program with no arguments in a normal, activated window, without waiting, and lets it take
-// the foreground. Gives the process handle, which only tells whether it has ended (the caller closes it), or
-// null when it could not start.
-HANDLE StartProgram(const std::string& path);
+// the foreground. Gives the process handle, which only tells whether it has ended, or an empty holder when
+// it could not start.
+KernelHandle StartProgram(const std::string& path);
 
 }  // namespace orvalis

@@ -1,11 +1,8 @@
 #include "host/settings/settings_store_win32.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-
 #include <cstring>
+
+#include "common/handles_win32.h"
 
 namespace orvalis {
 
@@ -30,10 +27,9 @@ bool FileExists(const std::string& path) {
     if (name.empty()) return false;
     // NOTE: CreateFile opens a folder only with FILE_FLAG_BACKUP_SEMANTICS, so folders fail here as they
     // should.
-    HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    const bool opened = file != INVALID_HANDLE_VALUE;
-    if (opened) CloseHandle(file);
+    const bool opened = FileHandle(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr))
+                            .valid();
     SetLastError(0);
     return opened;
 }
