@@ -7,8 +7,8 @@
 #include "host/preview/preview_window_win32.h"
 #include "host/saver/saver_window_win32.h"
 #include "host/settings/settings.h"
-#include "host/settings_dialog/settings_dialog_win32.h"
 #include "host/settings/settings_store_win32.h"
+#include "host/settings_dialog/settings_dialog_win32.h"
 
 namespace orvalis {
 namespace {
