@@ -95,6 +95,15 @@ using GdiBitmap = Unique<GdiObjectTraits<HBITMAP>>;
 using GdiBrush = Unique<GdiObjectTraits<HBRUSH>>;
 using GdiFont = Unique<GdiObjectTraits<HFONT>>;
 using GdiRegion = Unique<GdiObjectTraits<HRGN>>;
+using GdiPen = Unique<GdiObjectTraits<HPEN>>;
+
+// A cursor made with CreateCursor (never a shared one from LoadCursor), destroyed with DestroyCursor.
+struct CursorTraits {
+    using Type = HCURSOR;
+    static Type Invalid() { return nullptr; }
+    static void Release(Type cursor) { DestroyCursor(cursor); }
+};
+using OwnedCursor = Unique<CursorTraits>;
 
 // A window class registered with RegisterClassA, unregistered at the end; its windows must be gone by then.
 // The class name must outlive the registration (a string constant).

@@ -2,18 +2,18 @@
 // (preview), or with no switch at all (run the saver, cursor left alone).
 #include <string>
 
+#include "common/text_win32.h"
 #include "host/command_line.h"
-#include "host/preview_window_win32.h"
-#include "host/saver_window_win32.h"
-#include "host/settings.h"
+#include "host/preview/preview_window_win32.h"
+#include "host/saver/saver_window_win32.h"
+#include "host/settings/settings.h"
+#include "host/settings/settings_store_win32.h"
 #include "host/settings_dialog/settings_dialog_win32.h"
-#include "host/settings_store_win32.h"
 
 namespace orvalis {
 namespace {
 
 constexpr const wchar_t* kApplicationTitle = L"Orvalis (ScreenSaver)";
-constexpr const wchar_t* kRendererMissing = L"Orvalis.dll が同じﾌｫﾙﾀﾞに見つかりません！";
 
 }  // namespace
 
@@ -21,7 +21,7 @@ constexpr const wchar_t* kRendererMissing = L"Orvalis.dll が同じﾌｫﾙﾀ�
 // message loop; false when the host is done.
 bool HostMain(HINSTANCE instance, const std::string& commandLine) {
     // A running saver or an open settings dialog already owns the screen.
-    if (FindWindowA(nullptr, kSaverWindowTitle) || FindWindowA(nullptr, "<Orvalis>")) return false;
+    if (FindWindowA(nullptr, kSaverWindowTitle) || FindWindowA(nullptr, kSettingsWindowTitle)) return false;
 
     const HostMode mode = ModeOf(commandLine);
     if (mode == HostMode::Preview) {
@@ -38,7 +38,8 @@ bool HostMain(HINSTANCE instance, const std::string& commandLine) {
 
     LoadSettings();
     if (!FileExists(PathInFolder(HostFolder(), kRendererFileName))) {
-        MessageBoxW(nullptr, kRendererMissing, kApplicationTitle, MB_OK);
+        const std::wstring missing = WideFromUtf8(kRendererFileName) + L" が同じﾌｫﾙﾀﾞに見つかりません！";
+        MessageBoxW(nullptr, missing.c_str(), kApplicationTitle, MB_OK);
         return false;
     }
     switch (mode) {

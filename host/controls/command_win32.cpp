@@ -3,6 +3,11 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <optional>
+
+#include "common/handles_win32.h"
+#include "common/text_win32.h"
+#include "common/window_state_win32.h"
 
 namespace orvalis {
 
@@ -17,27 +22,23 @@ constexpr int kDesignDpi = 96;
 class FaceBitmaps {
 public:
     HBITMAP Get(FaceImage face) {
-        HBITMAP& bitmap = bitmaps_[static_cast<int>(face)];
+        GdiBitmap& bitmap = bitmaps_[static_cast<int>(face)];
         if (!bitmap) bitmap = Make(face);
-        return bitmap;
-    }
-    ~FaceBitmaps() {
-        for (HBITMAP b : bitmaps_)
-            if (b) DeleteObject(b);
+        return bitmap.get();
     }
 
 private:
-    static HBITMAP Make(FaceImage face) {
+    static GdiBitmap Make(FaceImage face) {
         const std::vector<uint8_t> bmp = FacePictureBmp(face);
         BITMAPINFO info{};
         std::memcpy(&info.bmiHeader, bmp.data() + 14, sizeof(BITMAPINFOHEADER));
         void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        GdiBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (bitmap && bits)
             std::memcpy(bits, bmp.data() + kFaceBmpHeaderSize, bmp.size() - kFaceBmpHeaderSize);
         return bitmap;
     }
-    HBITMAP bitmaps_[kFaceImageCount] = {};
+    GdiBitmap bitmaps_[kFaceImageCount];
 };
 
 FaceBitmaps& Faces() {
@@ -47,7 +48,7 @@ FaceBitmaps& Faces() {
 
 ButtonFont FontFromLogFont(const LOGFONTW& lf) {
     ButtonFont f;
-    f.name = WideToUtf8(lf.lfFaceName);
+    f.name = Utf8FromWide(lf.lfFaceName);
     f.size = std::abs(lf.lfHeight) * 72.0 / kDesignDpi;
     f.weight = static_cast<int16_t>(lf.lfWeight);
     f.italic = lf.lfItalic != 0;
@@ -66,20 +67,12 @@ COLORREF ToColorRef(int32_t colour) {
 
 class CommandWindow final : public CommandHost {
 public:
-    explicit CommandWindow(HWND hwnd) : hwnd_(hwnd), model_(*this) {
-        surfaceDc_ = CreateCompatibleDC(nullptr);
-        faceDc_ = CreateCompatibleDC(nullptr);
+    explicit CommandWindow(HWND hwnd)
+        : hwnd_(hwnd), model_(*this), surfaceDc_(CreateCompatibleDC(nullptr)), faceDc_(CreateCompatibleDC(nullptr)) {
         model_.Click = [this] {
             SendMessageW(GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd_), BN_CLICKED),
                          reinterpret_cast<LPARAM>(hwnd_));
         };
-    }
-
-    ~CommandWindow() override {
-        ReleaseSurface();
-        if (font_) DeleteObject(font_);
-        if (surfaceDc_) DeleteDC(surfaceDc_);
-        if (faceDc_) DeleteDC(faceDc_);
     }
 
     Command& Model() { return model_; }
@@ -98,10 +91,10 @@ public:
         info.bmiHeader.biBitCount = 32;
         info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        surface_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        surface_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (!surface_) return;
         bits_ = static_cast<uint32_t*>(bits);
-        oldSurface_ = SelectObject(surfaceDc_, surface_);
+        surfaceSelection_.emplace(surfaceDc_.get(), surface_.get());
     }
 
     bool ReadSurface(std::vector<uint32_t>& pixels, int& width, int& height) const {
@@ -121,20 +114,17 @@ public:
         const int w = client.right;
         const int h = client.bottom;
         if (w <= 0 || h <= 0) return;
-        HDC dc = CreateCompatibleDC(target);
-        HBITMAP buffer = CreateCompatibleBitmap(target, w, h);
-        HGDIOBJ old = SelectObject(dc, buffer);
-        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        const MemoryDc dc(CreateCompatibleDC(target));
+        const GdiBitmap buffer(CreateCompatibleBitmap(target, w, h));
+        const Selection selected(dc.get(), buffer.get());
+        FillRect(dc.get(), &client, GetSysColorBrush(COLOR_BTNFACE));
         if (model_.FaceOpaque()) {
-            if (surface_) BitBlt(dc, 0, 0, width_, height_, surfaceDc_, 0, 0, SRCCOPY);
+            if (surface_) BitBlt(dc.get(), 0, 0, width_, height_, surfaceDc_.get(), 0, 0, SRCCOPY);
         } else {
-            PaintParentBackground(dc);
+            PaintParentBackground(dc.get());
         }
-        DrawCaption(dc);
-        BitBlt(target, 0, 0, w, h, dc, 0, 0, SRCCOPY);
-        SelectObject(dc, old);
-        DeleteObject(buffer);
-        DeleteDC(dc);
+        DrawCaption(dc.get());
+        BitBlt(target, 0, 0, w, h, dc.get(), 0, 0, SRCCOPY);
     }
 
     void SetPropertyChangedHandler(std::function<void(std::string_view)> handler) {
@@ -147,7 +137,7 @@ public:
     void ClearSurface() override {
         if (!surface_) return;
         RECT r{0, 0, width_, height_};
-        FillRect(surfaceDc_, &r, GetSysColorBrush(COLOR_BTNFACE));
+        FillRect(surfaceDc_.get(), &r, GetSysColorBrush(COLOR_BTNFACE));
     }
 
     void FillGradient(int32_t x0, int32_t y0, const GradientColour& top, int32_t x1, int32_t y1,
@@ -156,17 +146,17 @@ public:
         TRIVERTEX v[2] = {{x0, y0, top.red, top.green, top.blue, top.alpha},
                           {x1, y1, bottom.red, bottom.green, bottom.blue, bottom.alpha}};
         GRADIENT_RECT rect{0, 1};
-        GradientFill(surfaceDc_, v, 2, &rect, 1, GRADIENT_FILL_RECT_V);
+        GradientFill(surfaceDc_.get(), v, 2, &rect, 1, GRADIENT_FILL_RECT_V);
     }
 
     void CopyPiece(FaceImage face, const Rect& s, const Rect& d) override {
         HBITMAP picture = Faces().Get(face);
         if (!surface_ || !picture) return;
-        HGDIOBJ old = SelectObject(faceDc_, picture);
+        const Selection selected(faceDc_.get(), picture);
         // Whole rows and columns are repeated or dropped; nothing is blended.
-        SetStretchBltMode(surfaceDc_, COLORONCOLOR);
-        StretchBlt(surfaceDc_, d.x, d.y, d.width, d.height, faceDc_, s.x, s.y, s.width, s.height, SRCCOPY);
-        SelectObject(faceDc_, old);
+        SetStretchBltMode(surfaceDc_.get(), COLORONCOLOR);
+        StretchBlt(surfaceDc_.get(), d.x, d.y, d.width, d.height, faceDc_.get(), s.x, s.y, s.width, s.height,
+                   SRCCOPY);
     }
 
     void Present() override { InvalidateRect(hwnd_, nullptr, FALSE); }
@@ -198,9 +188,8 @@ public:
 private:
     void ReleaseSurface() {
         if (!surface_) return;
-        SelectObject(surfaceDc_, oldSurface_);
-        DeleteObject(surface_);
-        surface_ = nullptr;
+        surfaceSelection_.reset();
+        surface_.reset();
         bits_ = nullptr;
     }
 
@@ -208,26 +197,26 @@ private:
     HFONT CaptionFont() {
         const FontRef& f = model_.Label().font;
         if (!f) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-        if (font_ && fontKey_ == *f) return font_;
-        if (font_) DeleteObject(font_);
+        if (font_ && fontKey_ == *f) return font_.get();
+        font_.reset();
         fontKey_ = *f;
         const int height = -static_cast<int>(std::lround(f->size * kDesignDpi / 72));
-        font_ = CreateFontW(height, 0, 0, 0, f->weight, f->italic, f->underline, f->strikethrough,
-                            static_cast<DWORD>(f->charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Utf8ToWide(f->name).c_str());
-        return font_;
+        font_.reset(CreateFontW(height, 0, 0, 0, f->weight, f->italic, f->underline, f->strikethrough,
+                                static_cast<DWORD>(f->charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, WideFromUtf8(f->name).c_str()));
+        return font_.get();
     }
 
     void DrawCaption(HDC dc) {
         const CaptionLabel& label = model_.Label();
-        const std::wstring text = Utf8ToWide(label.text);
+        const std::wstring text = WideFromUtf8(label.text);
         if (text.empty()) return;
         RECT r;
         r.left = TwipsToPixels(label.leftTwips);
         r.top = static_cast<LONG>(std::lround(label.topTwips / kTwipsPerPixel));
         r.right = r.left + TwipsToPixels(label.widthTwips);
         r.bottom = r.top + TwipsToPixels(label.heightTwips);
-        HGDIOBJ oldFont = SelectObject(dc, CaptionFont());
+        const Selection font(dc, CaptionFont());
         SetBkMode(dc, TRANSPARENT);
         const UINT format = DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP;
         if (label.enabled) {
@@ -242,7 +231,6 @@ private:
             SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
             DrawTextW(dc, text.c_str(), -1, &r, format);
         }
-        SelectObject(dc, oldFont);
     }
 
     void PaintParentBackground(HDC dc) {
@@ -259,20 +247,20 @@ private:
 
     HWND hwnd_;
     Command model_;
-    HDC surfaceDc_ = nullptr;
-    HDC faceDc_ = nullptr;
-    HBITMAP surface_ = nullptr;
-    HGDIOBJ oldSurface_ = nullptr;
+    MemoryDc surfaceDc_;
+    MemoryDc faceDc_;
+    GdiBitmap surface_;
+    std::optional<Selection> surfaceSelection_;  // surface_ in surfaceDc_ while there is a surface
     uint32_t* bits_ = nullptr;
     int width_ = 0;
     int height_ = 0;
-    HFONT font_ = nullptr;
+    GdiFont font_;
     ButtonFont fontKey_;
     std::function<void(std::string_view)> propertyChanged_;
 };
 
 CommandWindow* FromWindow(HWND hwnd) {
-    return reinterpret_cast<CommandWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return WindowStateOf<CommandWindow>(hwnd);
 }
 
 int ButtonOf(UINT message) {
@@ -304,33 +292,54 @@ LRESULT OnButtonUp(HWND hwnd, CommandWindow& w, UINT message, WPARAM keys) {
     return 0;
 }
 
+// The button's state is its own, whatever the creator passed: a container may create buttons with
+// CreateWindowEx and its own creation parameter.
+LRESULT OnNcCreate(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    AttachWindowState(hwnd, new CommandWindow(hwnd));
+    return DefWindowProcW(hwnd, WM_NCCREATE, wParam, lParam);
+}
+
+LRESULT OnNcDestroy(HWND hwnd, CommandWindow* w, WPARAM wParam, LPARAM lParam) {
+    AttachWindowState<CommandWindow>(hwnd, nullptr);
+    delete w;
+    return DefWindowProcW(hwnd, WM_NCDESTROY, wParam, lParam);
+}
+
+LRESULT OnCreate(CommandWindow& w, const CREATESTRUCTW& create) {
+    w.Resize(create.cx, create.cy);
+    return 0;
+}
+
+LRESULT OnSize(CommandWindow& w, LPARAM lParam) {
+    w.Resize(LOWORD(lParam), HIWORD(lParam));
+    w.Model().OnResize();
+    return 0;
+}
+
+LRESULT OnPaint(HWND hwnd, CommandWindow& w) {
+    const PaintDc dc(hwnd);
+    w.Compose(dc.get());
+    return 0;
+}
+
+LRESULT OnTimer(CommandWindow& w, WPARAM id) {
+    if (id == kTmrMouse) w.OnTimer();
+    return 0;
+}
+
 LRESULT CALLBACK CommandProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* w = new CommandWindow(hwnd);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(w));
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
+    if (message == WM_NCCREATE) return OnNcCreate(hwnd, wParam, lParam);
     CommandWindow* w = FromWindow(hwnd);
     if (!w) return DefWindowProcW(hwnd, message, wParam, lParam);
     switch (message) {
-        case WM_CREATE: {
-            const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-            w->Resize(cs->cx, cs->cy);
-            return 0;
-        }
+        case WM_CREATE:
+            return OnCreate(*w, *reinterpret_cast<const CREATESTRUCTW*>(lParam));
         case WM_SIZE:
-            w->Resize(LOWORD(lParam), HIWORD(lParam));
-            w->Model().OnResize();
-            return 0;
+            return OnSize(*w, lParam);
         case WM_ERASEBKGND:
             return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
-            w->Compose(dc);
-            EndPaint(hwnd, &ps);
-            return 0;
-        }
+        case WM_PAINT:
+            return OnPaint(hwnd, *w);
         case WM_PRINTCLIENT:
             w->Compose(reinterpret_cast<HDC>(wParam));
             return 0;
@@ -352,15 +361,12 @@ LRESULT CALLBACK CommandProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
             w->Model().OnLostFocus();
             return 0;
         case WM_TIMER:
-            if (wParam == kTmrMouse) w->OnTimer();
-            return 0;
+            return OnTimer(*w, wParam);
         case WM_DESTROY:
             KillTimer(hwnd, kTmrMouse);
             return 0;
         case WM_NCDESTROY:
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            delete w;
-            return DefWindowProcW(hwnd, message, wParam, lParam);
+            return OnNcDestroy(hwnd, w, wParam, lParam);
         default:
             return DefWindowProcW(hwnd, message, wParam, lParam);
     }
@@ -400,25 +406,6 @@ void SetPropertyChangedHandler(HWND window, std::function<void(std::string_view)
 bool ReadCommandSurface(HWND window, std::vector<uint32_t>& pixels, int& width, int& height) {
     if (!CommandFromWindow(window)) return false;
     return FromWindow(window)->ReadSurface(pixels, width, height);
-}
-
-std::wstring Utf8ToWide(std::string_view text) {
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(n > 0 ? n : 0, L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
-
-std::string WideToUtf8(std::wstring_view text) {
-    if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string out(n > 0 ? n : 0, '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                            nullptr);
-    return out;
 }
 
 }  // namespace orvalis

@@ -34,8 +34,4 @@ void SetPropertyChangedHandler(HWND window, std::function<void(std::string_view)
 // A copy of the retained face surface as 0xRRGGBB pixels, rows top first.
 bool ReadCommandSurface(HWND window, std::vector<uint32_t>& pixels, int& width, int& height);
 
-// UTF-8 <-> UTF-16 for captions and font names.
-std::wstring Utf8ToWide(std::string_view text);
-std::string WideToUtf8(std::wstring_view text);
-
 }  // namespace orvalis

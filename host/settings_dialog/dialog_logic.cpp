@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "host/numeric_text.h"
-#include "host/settings.h"
+#include "host/settings/numeric_text.h"
+#include "host/settings/settings.h"
 
 namespace orvalis::dialog {
 

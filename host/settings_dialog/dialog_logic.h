@@ -11,11 +11,11 @@
 #include <string_view>
 #include <vector>
 
-#include "host/settings.h"
+#include "host/settings/settings.h"
 
 namespace orvalis::dialog {
 
-struct Rect {
+struct LayoutRect {
     int left, top, width, height;
 };
 
@@ -24,22 +24,22 @@ constexpr int kClientWidth = 496;
 constexpr int kClientHeight = 243;
 
 // Controls on the window.
-constexpr Rect kPicC{12, 16, 469, 165};
-constexpr Rect kCmdSet{324, 200, 77, 25};
-constexpr Rect kCmdCan{404, 200, 77, 25};
-constexpr Rect kLblUrl{12, 208, 207, 13};
-constexpr Rect kImgRa0{536, 20, 12, 12};
-constexpr Rect kImgRa1{536, 40, 12, 12};
+constexpr LayoutRect kPicC{12, 16, 469, 165};
+constexpr LayoutRect kCmdSet{324, 200, 77, 25};
+constexpr LayoutRect kCmdCan{404, 200, 77, 25};
+constexpr LayoutRect kLblUrl{12, 208, 207, 13};
+constexpr LayoutRect kImgRa0{536, 20, 12, 12};
+constexpr LayoutRect kImgRa1{536, 40, 12, 12};
 
 // Controls inside the panel, relative to its client area.
-constexpr Rect kShape3{20, 20, 113, 21};
-constexpr Rect kLbl15{20, 24, 111, 13};
-constexpr std::array<Rect, 3> kImgBgm{{{28, 76, 13, 13}, {28, 56, 13, 13}, {28, 96, 13, 13}}};
-constexpr std::array<Rect, 3> kLblBgm{{{44, 76, 22, 13}, {44, 56, 43, 13}, {44, 96, 60, 13}}};
-constexpr Rect kBgmRepeat{112, 52, 41, 20};
-constexpr Rect kLbl14{156, 56, 66, 13};
-constexpr Rect kCmdFile0{28, 116, 41, 21};
-constexpr Rect kLblFname0{72, 116, 373, 33};
+constexpr LayoutRect kShape3{20, 20, 113, 21};
+constexpr LayoutRect kLbl15{20, 24, 111, 13};
+constexpr std::array<LayoutRect, 3> kImgBgm{{{28, 76, 13, 13}, {28, 56, 13, 13}, {28, 96, 13, 13}}};
+constexpr std::array<LayoutRect, 3> kLblBgm{{{44, 76, 22, 13}, {44, 56, 43, 13}, {44, 96, 60, 13}}};
+constexpr LayoutRect kBgmRepeat{112, 52, 41, 20};
+constexpr LayoutRect kLbl14{156, 56, 66, 13};
+constexpr LayoutRect kCmdFile0{28, 116, 41, 21};
+constexpr LayoutRect kLblFname0{72, 116, 373, 33};
 
 constexpr int kMarkSize = 12;
 

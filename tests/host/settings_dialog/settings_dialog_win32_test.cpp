@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "host/settings.h"
+#include "host/settings/settings.h"
 #include "host/settings_dialog/settings_dialog_win32.h"
 
 namespace {

@@ -1,0 +1,61 @@
+#include "host/settings/settings.h"
+
+#include <cmath>
+
+#include "host/settings/numeric_text.h"
+
+namespace orvalis {
+
+SaverSettingsRecord SaverSettings;
+
+bool ReadSettingNumber(std::string_view text, int16_t& field) {
+    const std::optional<double> value = ReadNumericText(text);
+    if (!value) return false;
+    const double whole = std::floor(*value);
+    if (whole < -32768.0 || whole > 32767.0) return false;
+    field = static_cast<int16_t>(whole);
+    return true;
+}
+
+std::string FolderOf(std::string_view path) {
+    const size_t last = path.find_last_of(":\\");
+    if (last == std::string_view::npos) return {};
+    std::string folder(path.substr(0, last + 1));
+    if (folder.back() == '\\') folder.pop_back();
+    return folder;
+}
+
+std::string HostFolderOf(std::string_view modulePath) {
+    std::string folder = FolderOf(modulePath);
+    if (folder.size() == 2 && folder[1] == ':') folder += '\\';
+    return folder;
+}
+
+std::string PathInFolder(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    if (!path.empty() && path.back() != '\\') path += '\\';
+    path += name;
+    return path;
+}
+
+void LoadSettingsFrom(SettingsSource& source, const std::string& hostFolder, SaverSettingsRecord& settings) {
+    const std::string file = PathInFolder(hostFolder, kSettingsFileName);
+    std::string text = source.ReadIniString(kSettingsSection, kKeyBgmKind, file);
+    if (text.empty()) {
+        settings.bgmKind = 0;
+    } else {
+        ReadSettingNumber(text, settings.bgmKind);
+    }
+    text = source.ReadIniString(kSettingsSection, kKeyBgmRepeat, file);
+    if (text.empty()) {
+        settings.bgmRepeat = 0;
+    } else {
+        ReadSettingNumber(text, settings.bgmRepeat);
+    }
+    settings.bgmFile = source.ReadIniString(kSettingsSection, kKeyBgmFile, file);
+    if (!settings.bgmFile.empty() && !source.FileExists(settings.bgmFile)) settings.bgmFile.clear();
+    if (settings.bgmFile.empty() && settings.bgmKind == kBgmFile) settings.bgmKind = 0;
+    settings.browseFolder = settings.bgmFile.empty() ? hostFolder : FolderOf(settings.bgmFile);
+}
+
+}  // namespace orvalis
