@@ -246,11 +246,22 @@ bool Hack::OpenOffscreen() {
                                   None};
         int count = 0;
         GLXFBConfig* configs = glXChooseFBConfig(display_, screen_, attributes, &count);
-        if (configs == nullptr || count == 0) continue;
-        const int pbufferAttributes[] = {GLX_PBUFFER_WIDTH, width_, GLX_PBUFFER_HEIGHT, height_, None};
-        pbuffer_ = glXCreatePbuffer(display_, configs[0], pbufferAttributes);
-        context_ = glXCreateNewContext(display_, configs[0], GLX_RGBA_TYPE, nullptr, True);
+        if (configs == nullptr) continue;
+        // NOTE: deeper configurations (10 bits a channel) sort first; their rounding of the blended sums differs
+        // from a window's 8 bits by a level here and there, so the picture would not match one drawn on screen.
+        GLXFBConfig chosen = nullptr;
+        for (int i = 0; i < count && chosen == nullptr; ++i) {
+            int red = 0, green = 0, blue = 0;
+            glXGetFBConfigAttrib(display_, configs[i], GLX_RED_SIZE, &red);
+            glXGetFBConfigAttrib(display_, configs[i], GLX_GREEN_SIZE, &green);
+            glXGetFBConfigAttrib(display_, configs[i], GLX_BLUE_SIZE, &blue);
+            if (red == 8 && green == 8 && blue == 8) chosen = configs[i];
+        }
         XFree(configs);
+        if (chosen == nullptr) continue;
+        const int pbufferAttributes[] = {GLX_PBUFFER_WIDTH, width_, GLX_PBUFFER_HEIGHT, height_, None};
+        pbuffer_ = glXCreatePbuffer(display_, chosen, pbufferAttributes);
+        context_ = glXCreateNewContext(display_, chosen, GLX_RGBA_TYPE, nullptr, True);
         if (pbuffer_ == 0 || context_ == nullptr) break;
         drawable_ = pbuffer_;
         doubleBuffered_ = doubleBuffer == True;

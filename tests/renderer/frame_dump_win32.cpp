@@ -59,6 +59,12 @@ int main(int argc, char** argv) {
         }
         orvalis::RenderFrame();
         if (frame == frames) {
+            // The projection in force, for comparing the two platforms' GLU matrices when the pictures differ.
+            GLdouble projection[16];
+            glGetDoublev(GL_PROJECTION_MATRIX, projection);
+            std::printf("frame_dump: projection");
+            for (const GLdouble value : projection) std::printf(" %.17g", value);
+            std::printf("\n");
             glFinish();
             glReadBuffer(GL_BACK);
             glPixelStorei(GL_PACK_ALIGNMENT, 1);
