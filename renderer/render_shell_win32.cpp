@@ -10,7 +10,7 @@
 #include "common/handles_win32.h"
 #include "common/text_win32.h"
 #include "renderer/dib_message_win32.h"
-#include "renderer/particle_emitter.h"
+#include "renderer/render_scene.h"
 #include "renderer/render_shell_logic.h"
 #include "renderer/texture_loader_win32.h"
 
@@ -43,10 +43,7 @@ struct RendererState {
     HGLRC renderContext = nullptr;  // current on renderDc while the window exists
     bool fullscreenMode = true;     // the program runs (or tries to run) in a changed display mode
     ShellInput input;               // keyDown, windowActive and the flags the loop reads
-    float angleX = SceneAngles{}.x;
-    float angleY = SceneAngles{}.y;
-    float angleZ = SceneAngles{}.z;
-    std::unique_ptr<ParticleEmitter> theEmitter;
+    RenderScene scene;              // angleX, angleY, angleZ, the texture and theEmitter
     SIZE fullFrameSize{0, 0};  // outer size for the requested client area; the window may grow to it
     int requestedSwapInterval = kSwapIntervalFromRefresh;
     int swapInterval = 0;  // the interval asked of the driver, 0 when none was
@@ -472,53 +469,17 @@ void DestroyRenderWindow() {
 void ResizeViewport(int width, int height) {
     // WM_SIZE arrives while the window is created, before the context exists: nothing to set up then.
     if (!wglGetCurrentContext()) return;
-    const ViewportPlan plan = PlanViewport(width, height);
-    glViewport(0, 0, plan.width, plan.height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60.0, plan.aspect, 0.1f, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    ResizeSceneViewport(width, height);
 }
 
 bool SetupRenderState() {
-    // A square projection reaching to 200, in force until the next WM_SIZE puts the window's own back.
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60.0, 1.0, 0.1f, 200.0);
-
+    SetSetupProjection();
     if (!LoadParticleTexture()) return false;
-
-    glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-
-    // Without its particles the renderer has nothing to show: end start-up like any other failure.
-    state.theEmitter.reset(new (std::nothrow) ParticleEmitter(200, Vector3(0.0f, 0.0f, 15.0f), 0.5f, 5.0f,
-                                                              30.0f, particleTexture));
-    if (!state.theEmitter || !state.theEmitter->IsAllocated()) {
-        state.theEmitter.reset();
-        return false;
-    }
-    state.theEmitter->ResetAll();
-    return true;
+    return FinishSceneSetup(state.scene, particleTexture);
 }
 
 bool RenderFrame() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    // No translation: the eye stays inside the particle box and the cloud turns around it.
-    glRotatef(state.angleX, 1.0f, 0.0f, 0.0f);
-    glRotatef(state.angleY, 0.0f, 1.0f, 0.0f);
-    glRotatef(state.angleZ, 0.0f, 0.0f, 1.0f);
-    state.theEmitter->Draw();
-    state.theEmitter->Update(kUpdateStep);
-    AdvanceSceneAngles(state.angleX, state.angleY, state.angleZ);
+    RenderSceneFrame(state.scene);
     return true;
 }
 

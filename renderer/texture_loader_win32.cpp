@@ -13,6 +13,7 @@
 #include "common/text_win32.h"
 #include "renderer/dib_message_win32.h"
 #include "renderer/dib_reader.h"
+#include "renderer/render_scene.h"
 
 namespace orvalis {
 
@@ -147,17 +148,6 @@ std::vector<std::string> TexturePaths() {
     return paths;
 }
 
-void UploadTexture(const RgbImage& image) {
-    glGenTextures(1, &particleTexture);
-    glBindTexture(GL_TEXTURE_2D, particleTexture);
-    // The image's rows are tightly packed (width x 3 bytes); GL's default of 4-byte rows would read past the
-    // buffer and shear every row of an image whose width is not a multiple of 4.
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, image.width, image.height, 0, GL_RGB, GL_UNSIGNED_BYTE, image.data);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-}
-
 }  // namespace
 
 void ShowDibMessageBox(const char* text) {
@@ -191,8 +181,7 @@ bool LoadParticleTexture() {
         if (image || CanOpenForReading(path.c_str())) break;
     }
     if (!image) return false;
-    UploadTexture(*image);
-    return true;
+    return UploadParticleTexture(*image, particleTexture);
 }
 
 }  // namespace orvalis

@@ -18,7 +18,7 @@ import time
 VERSION = "1.00.0001"
 ARTEFACTS = ("build/windows/bin/Orvalis.scr", "build/windows/bin/Orvalis.dll",
              "out/Orvalis-%s-win64.zip" % VERSION, "out/Orvalis-%s-win64-setup.exe" % VERSION,
-             "out/SHA256SUMS")
+             "out/orvalis_%s_amd64.deb" % VERSION, "out/SHA256SUMS")
 # The second copy's folder differs in depth and length, and its build runs elsewhere in the world.
 COPIES = (("first/src", {"TZ": "UTC", "LC_ALL": "C.UTF-8"}, 0o022),
           ("second-folder/a-longer-name/orvalis", {"TZ": "JST-9", "LC_ALL": "C"}, 0o077))

@@ -1,0 +1,147 @@
+#include "renderer/hack_options.h"
+
+#include <cctype>
+#include <charconv>
+
+namespace orvalis {
+namespace {
+
+std::string_view OptionName(std::string_view arg) {
+    if (arg.starts_with("--")) return arg.substr(2);
+    if (arg.starts_with("-")) return arg.substr(1);
+    return {};
+}
+
+// A whole decimal number in [minimum, maximum]; nothing before or after it.
+std::optional<long> ParseBounded(std::string_view text, long minimum, long maximum) {
+    long value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || value < minimum || value > maximum) return std::nullopt;
+    return value;
+}
+
+bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+    if (text.size() < suffix.size()) return false;
+    text = text.substr(text.size() - suffix.size());
+    for (size_t i = 0; i < suffix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) != suffix[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<uint32_t> ParseWindowId(std::string_view text) {
+    int base = 10;
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    uint64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value, base);
+    if (text.empty() || ec != std::errc() || ptr != end || value == 0 || value > 0xFFFFFFFFull) return std::nullopt;
+    return static_cast<uint32_t>(value);
+}
+
+ImageFormat ImageFormatForPath(std::string_view path) {
+    const size_t slash = path.find_last_of('/');
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    if (name.size() > 4 && EndsWithNoCase(name, ".png")) return ImageFormat::kPng;
+    if (name.size() > 4 && EndsWithNoCase(name, ".ppm")) return ImageFormat::kPpm;
+    return ImageFormat::kUnknown;
+}
+
+HackOptionsResult ParseHackOptions(std::span<const std::string_view> args) {
+    HackOptionsResult result;
+    HackOptions& o = result.options;
+    auto fail = [&](std::string text) {
+        result.error = std::move(text);
+        return result;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        const std::string_view name = OptionName(arg);
+        const bool hasValue = i + 1 < args.size();
+        const std::string_view value = hasValue ? args[i + 1] : std::string_view();
+        if (name == "root") {
+            o.root = true;
+        } else if (name == "window") {
+            // XScreenSaver's way of asking for a window of the program's own: the default here.
+        } else if (name == "h" || name == "help") {
+            o.help = true;
+        } else if (name == "window-id" || name == "delay" || name == "frames" || name == "save") {
+            if (!hasValue) return fail("option " + std::string(arg) + " needs a value");
+            ++i;
+            if (name == "window-id") {
+                o.windowId = ParseWindowId(value);
+                if (!o.windowId) {
+                    return fail("-window-id: '" + std::string(value) + "' is not a window id (decimal or 0x hex)");
+                }
+            } else if (name == "delay") {
+                const auto delay = ParseBounded(value, 0, kMaxDelayMicroseconds);
+                if (!delay) {
+                    return fail("-delay: '" + std::string(value) + "' is not a number of microseconds from 0 to " +
+                                std::to_string(kMaxDelayMicroseconds));
+                }
+                o.delayMicroseconds = static_cast<int>(*delay);
+            } else if (name == "frames") {
+                const auto frames = ParseBounded(value, 1, kMaxFrames);
+                if (!frames) {
+                    return fail("--frames: '" + std::string(value) + "' is not a frame count from 1 to " +
+                                std::to_string(kMaxFrames));
+                }
+                o.frames = *frames;
+            } else {
+                o.saveFormat = ImageFormatForPath(value);
+                if (o.saveFormat == ImageFormat::kUnknown) {
+                    return fail("--save: '" + std::string(value) + "' must name a .png or .ppm file");
+                }
+                o.savePath = std::string(value);
+            }
+        } else {
+            return fail("unknown option '" + std::string(arg) + "'");
+        }
+    }
+    if (!o.savePath.empty() && o.frames == 0) return fail("--save needs --frames N (the frame to save)");
+    return result;
+}
+
+DrawTarget ChooseDrawTarget(const HackOptions& options, const char* saverWindowEnv) {
+    DrawTarget target;
+    if (options.windowId) {
+        target.kind = DrawTargetKind::kGivenWindow;
+        target.window = *options.windowId;
+    } else if (saverWindowEnv != nullptr && *saverWindowEnv != '\0') {
+        const auto window = ParseWindowId(saverWindowEnv);
+        if (!window) {
+            target.error = "XSCREENSAVER_WINDOW: '" + std::string(saverWindowEnv) + "' is not a window id";
+            return target;
+        }
+        target.kind = DrawTargetKind::kGivenWindow;
+        target.window = *window;
+    } else if (options.root) {
+        target.kind = DrawTargetKind::kRootWindow;
+    } else if (!options.savePath.empty()) {
+        target.kind = DrawTargetKind::kOffscreen;
+    }
+    return target;
+}
+
+double FrameRateCap(int delayMicroseconds) {
+    return delayMicroseconds > 0 ? 1'000'000.0 / delayMicroseconds : 0.0;
+}
+
+std::string HackUsage(std::string_view program) {
+    return "usage: " + std::string(program) +
+           " [-root | -window-id ID] [-delay MICROSECONDS] [--frames N [--save FILE.png|FILE.ppm]]\n"
+           "  Draws the Orvalis particle cloud: in the window named by $XSCREENSAVER_WINDOW or -window-id,\n"
+           "  on the root window with -root, otherwise in a window of its own (Escape closes it).\n"
+           "  -delay      microseconds between frames (default " +
+           std::to_string(kDefaultDelayMicroseconds) +
+           ")\n"
+           "  --frames N  stop after N frames; with --save, write the last one (offscreen when no window is given)\n";
+}
+
+}  // namespace orvalis
