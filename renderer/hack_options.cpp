@@ -17,7 +17,8 @@ std::optional<long> ParseBounded(std::string_view text, long minimum, long maxim
     long value = 0;
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end || value < minimum || value > maximum) return std::nullopt;
+    if (text.empty() || ec != std::errc() || ptr != end || value < minimum || value > maximum)
+        return std::nullopt;
     return value;
 }
 
@@ -41,7 +42,8 @@ std::optional<uint32_t> ParseWindowId(std::string_view text) {
     uint64_t value = 0;
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value, base);
-    if (text.empty() || ec != std::errc() || ptr != end || value == 0 || value > 0xFFFFFFFFull) return std::nullopt;
+    if (text.empty() || ec != std::errc() || ptr != end || value == 0 || value > 0xFFFFFFFFull)
+        return std::nullopt;
     return static_cast<uint32_t>(value);
 }
 
@@ -53,6 +55,39 @@ ImageFormat ImageFormatForPath(std::string_view path) {
     return ImageFormat::kUnknown;
 }
 
+namespace {
+
+// Takes the value of one valued option into `o`; the error text when the value is not one it takes.
+std::optional<std::string> TakeValue(std::string_view name, std::string_view value, HackOptions& o) {
+    if (name == "window-id") {
+        o.windowId = ParseWindowId(value);
+        if (!o.windowId)
+            return "-window-id: '" + std::string(value) + "' is not a window id (decimal or 0x hex)";
+    } else if (name == "delay") {
+        const auto delay = ParseBounded(value, 0, kMaxDelayMicroseconds);
+        if (!delay) {
+            return "-delay: '" + std::string(value) + "' is not a number of microseconds from 0 to " +
+                   std::to_string(kMaxDelayMicroseconds);
+        }
+        o.delayMicroseconds = static_cast<int>(*delay);
+    } else if (name == "frames") {
+        const auto frames = ParseBounded(value, 1, kMaxFrames);
+        if (!frames) {
+            return "--frames: '" + std::string(value) + "' is not a frame count from 1 to " +
+                   std::to_string(kMaxFrames);
+        }
+        o.frames = *frames;
+    } else {
+        o.saveFormat = ImageFormatForPath(value);
+        if (o.saveFormat == ImageFormat::kUnknown)
+            return "--save: '" + std::string(value) + "' must name a .png or .ppm file";
+        o.savePath = std::string(value);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 HackOptionsResult ParseHackOptions(std::span<const std::string_view> args) {
     HackOptionsResult result;
     HackOptions& o = result.options;
@@ -63,8 +98,6 @@ HackOptionsResult ParseHackOptions(std::span<const std::string_view> args) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         const std::string_view name = OptionName(arg);
-        const bool hasValue = i + 1 < args.size();
-        const std::string_view value = hasValue ? args[i + 1] : std::string_view();
         if (name == "root") {
             o.root = true;
         } else if (name == "window") {
@@ -72,34 +105,8 @@ HackOptionsResult ParseHackOptions(std::span<const std::string_view> args) {
         } else if (name == "h" || name == "help") {
             o.help = true;
         } else if (name == "window-id" || name == "delay" || name == "frames" || name == "save") {
-            if (!hasValue) return fail("option " + std::string(arg) + " needs a value");
-            ++i;
-            if (name == "window-id") {
-                o.windowId = ParseWindowId(value);
-                if (!o.windowId) {
-                    return fail("-window-id: '" + std::string(value) + "' is not a window id (decimal or 0x hex)");
-                }
-            } else if (name == "delay") {
-                const auto delay = ParseBounded(value, 0, kMaxDelayMicroseconds);
-                if (!delay) {
-                    return fail("-delay: '" + std::string(value) + "' is not a number of microseconds from 0 to " +
-                                std::to_string(kMaxDelayMicroseconds));
-                }
-                o.delayMicroseconds = static_cast<int>(*delay);
-            } else if (name == "frames") {
-                const auto frames = ParseBounded(value, 1, kMaxFrames);
-                if (!frames) {
-                    return fail("--frames: '" + std::string(value) + "' is not a frame count from 1 to " +
-                                std::to_string(kMaxFrames));
-                }
-                o.frames = *frames;
-            } else {
-                o.saveFormat = ImageFormatForPath(value);
-                if (o.saveFormat == ImageFormat::kUnknown) {
-                    return fail("--save: '" + std::string(value) + "' must name a .png or .ppm file");
-                }
-                o.savePath = std::string(value);
-            }
+            if (i + 1 >= args.size()) return fail("option " + std::string(arg) + " needs a value");
+            if (auto error = TakeValue(name, args[++i], o)) return fail(std::move(*error));
         } else {
             return fail("unknown option '" + std::string(arg) + "'");
         }
@@ -141,7 +148,8 @@ std::string HackUsage(std::string_view program) {
            "  -delay      microseconds between frames (default " +
            std::to_string(kDefaultDelayMicroseconds) +
            ")\n"
-           "  --frames N  stop after N frames; with --save, write the last one (offscreen when no window is given)\n";
+           "  --frames N  stop after N frames; with --save, write the last one (offscreen when no window is "
+           "given)\n";
 }
 
 }  // namespace orvalis
