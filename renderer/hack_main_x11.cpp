@@ -18,7 +18,8 @@ int main(int argc, char** argv) {
         std::fputs(orvalis::HackUsage("orvalis").c_str(), stdout);
         return 0;
     }
-    const orvalis::DrawTarget target = orvalis::ChooseDrawTarget(parsed.options, std::getenv("XSCREENSAVER_WINDOW"));
+    const orvalis::DrawTarget target =
+        orvalis::ChooseDrawTarget(parsed.options, std::getenv("XSCREENSAVER_WINDOW"));
     if (!target.error.empty()) {
         std::fprintf(stderr, "orvalis: %s\n", target.error.c_str());
         return 2;

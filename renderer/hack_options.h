@@ -10,7 +10,8 @@
 
 namespace orvalis {
 
-inline constexpr int kDefaultDelayMicroseconds = 16667;  // about 1/60 s: the speed the per-frame steps are made for
+inline constexpr int kDefaultDelayMicroseconds =
+    16667;  // about 1/60 s: the speed the per-frame steps are made for
 inline constexpr int kMaxDelayMicroseconds = 10'000'000;
 inline constexpr long kMaxFrames = 100'000'000;
 inline constexpr int kOwnWindowWidth = 1024;
@@ -19,11 +20,11 @@ inline constexpr int kOwnWindowHeight = 768;
 enum class ImageFormat { kUnknown, kPng, kPpm };
 
 struct HackOptions {
-    bool root = false;                  // -root: draw on the root window
-    std::optional<uint32_t> windowId;   // -window-id ID
+    bool root = false;                 // -root: draw on the root window
+    std::optional<uint32_t> windowId;  // -window-id ID
     int delayMicroseconds = kDefaultDelayMicroseconds;
-    long frames = 0;                    // --frames N: stop after N frames; 0 runs until told to stop
-    std::string savePath;               // --save FILE: the last frame as .png or .ppm
+    long frames = 0;       // --frames N: stop after N frames; 0 runs until told to stop
+    std::string savePath;  // --save FILE: the last frame as .png or .ppm
     ImageFormat saveFormat = ImageFormat::kUnknown;
     bool help = false;
 };

@@ -46,7 +46,8 @@ int OnXError(Display* display, XErrorEvent* error) {
     }
     char text[256] = {};
     XGetErrorText(display, error->error_code, text, sizeof(text));
-    std::fprintf(stderr, "orvalis: X error: %s (request %d.%d)\n", text, error->request_code, error->minor_code);
+    std::fprintf(stderr, "orvalis: X error: %s (request %d.%d)\n", text, error->request_code,
+                 error->minor_code);
     return 0;
 }
 
@@ -165,8 +166,8 @@ bool Hack::MakeContext(XVisualInfo* visual) {
 }
 
 bool Hack::OpenOwnWindow() {
-    int attributes[] = {GLX_RGBA,       GLX_DOUBLEBUFFER, GLX_RED_SIZE,   1, GLX_GREEN_SIZE, 1,
-                        GLX_BLUE_SIZE,  1,                GLX_DEPTH_SIZE, 16, None};
+    int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1,   GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE,
+                        1,        GLX_DEPTH_SIZE,   16,           None};
     XVisualInfo* visual = glXChooseVisual(display_, screen_, attributes);
     if (visual == nullptr) {
         std::fprintf(stderr, "orvalis: no double-buffered RGB OpenGL visual on this display\n");
@@ -181,8 +182,8 @@ bool Hack::OpenOwnWindow() {
     attrs.event_mask = KeyPressMask | StructureNotifyMask;
     width_ = kOwnWindowWidth;
     height_ = kOwnWindowHeight;
-    window_ = XCreateWindow(display_, root, 0, 0, static_cast<unsigned>(width_), static_cast<unsigned>(height_), 0,
-                            visual->depth, InputOutput, visual->visual,
+    window_ = XCreateWindow(display_, root, 0, 0, static_cast<unsigned>(width_),
+                            static_cast<unsigned>(height_), 0, visual->depth, InputOutput, visual->visual,
                             CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attrs);
     ownWindow_ = true;
     XStoreName(display_, window_, "Orvalis");
@@ -205,7 +206,8 @@ bool Hack::OpenOwnWindow() {
 bool Hack::OpenForeignWindow(Window window) {
     XWindowAttributes attrs{};
     if (!XGetWindowAttributes(display_, window, &attrs) || drawableGone) {
-        std::fprintf(stderr, "orvalis: there is no window 0x%lx on this display\n", static_cast<unsigned long>(window));
+        std::fprintf(stderr, "orvalis: there is no window 0x%lx on this display\n",
+                     static_cast<unsigned long>(window));
         return false;
     }
     XVisualInfo wanted{};
@@ -240,15 +242,25 @@ bool Hack::OpenOffscreen() {
     width_ = kOwnWindowWidth;
     height_ = kOwnWindowHeight;
     for (const int doubleBuffer : {True, False}) {
-        const int attributes[] = {GLX_DRAWABLE_TYPE, GLX_PBUFFER_BIT, GLX_RENDER_TYPE, GLX_RGBA_BIT,
-                                  GLX_RED_SIZE,      8,               GLX_GREEN_SIZE,  8,
-                                  GLX_BLUE_SIZE,     8,               GLX_DOUBLEBUFFER, doubleBuffer,
+        const int attributes[] = {GLX_DRAWABLE_TYPE,
+                                  GLX_PBUFFER_BIT,
+                                  GLX_RENDER_TYPE,
+                                  GLX_RGBA_BIT,
+                                  GLX_RED_SIZE,
+                                  8,
+                                  GLX_GREEN_SIZE,
+                                  8,
+                                  GLX_BLUE_SIZE,
+                                  8,
+                                  GLX_DOUBLEBUFFER,
+                                  doubleBuffer,
                                   None};
         int count = 0;
         GLXFBConfig* configs = glXChooseFBConfig(display_, screen_, attributes, &count);
         if (configs == nullptr) continue;
-        // NOTE: deeper configurations (10 bits a channel) sort first; their rounding of the blended sums differs
-        // from a window's 8 bits by a level here and there, so the picture would not match one drawn on screen.
+        // NOTE: deeper configurations (10 bits a channel) sort first; their rounding of the blended sums
+        // differs from a window's 8 bits by a level here and there, so the picture would not match one drawn
+        // on screen.
         GLXFBConfig chosen = nullptr;
         for (int i = 0; i < count && chosen == nullptr; ++i) {
             int red = 0, green = 0, blue = 0;
@@ -301,7 +313,8 @@ void Hack::FollowSize(int width, int height) {
 void Hack::HandleEvent(const XEvent& event) {
     switch (event.type) {
         case ConfigureNotify:
-            if (event.xconfigure.window == window_) FollowSize(event.xconfigure.width, event.xconfigure.height);
+            if (event.xconfigure.window == window_)
+                FollowSize(event.xconfigure.width, event.xconfigure.height);
             break;
         case DestroyNotify:
             if (event.xdestroywindow.window == window_) drawableGone = true;
@@ -339,8 +352,8 @@ bool Hack::SaveFrame() {
     const size_t stride = static_cast<size_t>(width_) * 3;
     std::vector<uint8_t> topDown(bottomUp.size());
     for (int y = 0; y < height_; ++y) {
-        std::copy_n(bottomUp.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(height_ - 1 - y) * stride), stride,
-                    topDown.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(y) * stride));
+        std::copy_n(bottomUp.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(height_ - 1 - y) * stride),
+                    stride, topDown.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(y) * stride));
     }
     std::string error;
     if (!WriteImageFile(options_.savePath, width_, height_, topDown, error)) {

@@ -39,7 +39,8 @@ void PutChunk(std::vector<uint8_t>& out, const char (&type)[5], std::span<const 
 }
 
 bool SizeFits(int width, int height, std::span<const uint8_t> rgb) {
-    return width > 0 && height > 0 && rgb.size() == static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
+    return width > 0 && height > 0 &&
+           rgb.size() == static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
 }
 
 }  // namespace
@@ -100,7 +101,8 @@ std::vector<uint8_t> EncodePng(int width, int height, std::span<const uint8_t> r
     std::vector<uint8_t> header;
     PutBigEndian32(header, static_cast<uint32_t>(width));
     PutBigEndian32(header, static_cast<uint32_t>(height));
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, truecolour, deflate, adaptive filters, no interlace
+    header.insert(header.end(),
+                  {8, 2, 0, 0, 0});  // 8 bits, truecolour, deflate, adaptive filters, no interlace
     PutChunk(out, "IHDR", header);
 
     // Each row starts with its filter type: 0, none.
@@ -132,7 +134,8 @@ bool WriteImageFile(const std::string& path, int width, int height, std::span<co
             return false;
     }
     if (bytes.empty()) {
-        error = path + ": no picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
+        error =
+            path + ": no picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
         return false;
     }
     std::FILE* file = std::fopen(path.c_str(), "wb");

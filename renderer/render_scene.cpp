@@ -35,8 +35,8 @@ bool FinishSceneSetup(RenderScene& scene, GLuint texture) {
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
 
     // Without its particles the renderer has nothing to show: end start-up like any other failure.
-    scene.theEmitter.reset(new (std::nothrow) ParticleEmitter(200, Vector3(0.0f, 0.0f, 15.0f), 0.5f, 5.0f, 30.0f,
-                                                              texture));
+    scene.theEmitter.reset(new (std::nothrow)
+                               ParticleEmitter(200, Vector3(0.0f, 0.0f, 15.0f), 0.5f, 5.0f, 30.0f, texture));
     if (!scene.theEmitter || !scene.theEmitter->IsAllocated()) {
         scene.theEmitter.reset();
         return false;

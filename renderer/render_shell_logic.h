@@ -43,11 +43,12 @@ struct MessageDecision {
 struct ShellInput {
     bool keyDown[kKeyCount] = {};  // one flag per virtual-key code
     bool windowActive = true;      // false while the window is minimised
-    bool escapePressed = false;    // a press of Escape, kept even when its release comes before the next idle pass
-    bool everActivated = false;    // the window has been the active window
-    bool leaveRequested = false;   // full screen, and the activation went to another window after that
-    bool displayOff = false;       // the system has turned the display off
-    bool minimised = false;        // the last WM_SIZE said so (a minimised window may stay the active one)
+    bool escapePressed =
+        false;  // a press of Escape, kept even when its release comes before the next idle pass
+    bool everActivated = false;   // the window has been the active window
+    bool leaveRequested = false;  // full screen, and the activation went to another window after that
+    bool displayOff = false;      // the system has turned the display off
+    bool minimised = false;       // the last WM_SIZE said so (a minimised window may stay the active one)
 };
 
 // The render window's dispatch table: updates the key table and the flags. `fullscreen` is true while the
@@ -131,8 +132,8 @@ int SwapIntervalForRefresh(int refreshHz);
 inline constexpr double kTargetFramesPerSecond = 60.0;
 
 // The highest frame rate the loop lets through by waiting. Without a swap interval the loop paces to
-// 60 frames per second itself; with one the display paces it, and the limit only catches drivers that take the
-// interval but do not wait for the display (10 % above the rate the interval should give).
+// 60 frames per second itself; with one the display paces it, and the limit only catches drivers that take
+// the interval but do not wait for the display (10 % above the rate the interval should give).
 double FrameRateLimit(bool swapIntervalApplied, int swapInterval, int refreshHz);
 
 // Paces frames by waiting: each frame is due one period after the one before, and a loop that fell behind by

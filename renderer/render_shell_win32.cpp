@@ -44,7 +44,7 @@ struct RendererState {
     bool fullscreenMode = true;     // the program runs (or tries to run) in a changed display mode
     ShellInput input;               // keyDown, windowActive and the flags the loop reads
     RenderScene scene;              // angleX, angleY, angleZ, the texture and theEmitter
-    SIZE fullFrameSize{0, 0};  // outer size for the requested client area; the window may grow to it
+    SIZE fullFrameSize{0, 0};       // outer size for the requested client area; the window may grow to it
     int requestedSwapInterval = kSwapIntervalFromRefresh;
     int swapInterval = 0;  // the interval asked of the driver, 0 when none was
     bool swapIntervalApplied = false;

@@ -68,7 +68,10 @@ COLORREF ToColorRef(int32_t colour) {
 class CommandWindow final : public CommandHost {
 public:
     explicit CommandWindow(HWND hwnd)
-        : hwnd_(hwnd), model_(*this), surfaceDc_(CreateCompatibleDC(nullptr)), faceDc_(CreateCompatibleDC(nullptr)) {
+        : hwnd_(hwnd),
+          model_(*this),
+          surfaceDc_(CreateCompatibleDC(nullptr)),
+          faceDc_(CreateCompatibleDC(nullptr)) {
         model_.Click = [this] {
             SendMessageW(GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd_), BN_CLICKED),
                          reinterpret_cast<LPARAM>(hwnd_));

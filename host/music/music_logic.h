@@ -23,7 +23,8 @@ class SoundOutput {
 public:
     virtual ~SoundOutput() = default;
     virtual uint32_t WaveDeviceCount() = 0;
-    // Asynchronous and looping, the file name given as the sound (the platform also tries it as a sound name).
+    // Asynchronous and looping, the file name given as the sound (the platform also tries it as a sound
+    // name).
     virtual void PlayLooping(const std::string& sound) = 0;
     virtual void StopAll() = 0;
 };
@@ -69,7 +70,8 @@ private:
     char mp3Mode_[kMp3ModeSize] = {};
 };
 
-// The music the saver plays for a choice of source and file: the ending is the upper-cased last three letters.
+// The music the saver plays for a choice of source and file: the ending is the upper-cased last three
+// letters.
 enum class MusicKind { None, Cd, Wav, Mp3 };
 MusicKind ChooseMusic(int bgmKind, const std::string& bgmFile);
 

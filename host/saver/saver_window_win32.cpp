@@ -88,12 +88,11 @@ void Timer2Tick(HWND window, SaverScreen& s) {
 void EndSaverRun(HWND window, SaverScreen& s) {
     s.renderer.reset();
     SwitchTimer(window, kTimer3, kTimer3Interval, s.timer3On, false);
-    const SaverEnd end =
-        PlanSaverEnd({.timer2On = s.timer2On,
-                      .music = s.music,
-                      .commandLine = s.commandLine,
-                      .rendererStarted = s.rendererStarted,
-                      .textureInTempFolder = IsTextureCopyInTempFolder(s.texturePath)});
+    const SaverEnd end = PlanSaverEnd({.timer2On = s.timer2On,
+                                       .music = s.music,
+                                       .commandLine = s.commandLine,
+                                       .rendererStarted = s.rendererStarted,
+                                       .textureInTempFolder = IsTextureCopyInTempFolder(s.texturePath)});
     MusicPlayer& player = TheMusicPlayer();
     if (end.stopCd) {
         SwitchTimer(window, kTimer2, kTimer2Interval, s.timer2On, false);
@@ -176,8 +175,8 @@ HWND CreateSaverScreenWindow(HINSTANCE instance, const std::string& commandLine)
     saverScreen = SaverScreen{};
     saverScreen.commandLine = commandLine;
     // WS_POPUP keeps the system from adding a caption bar; the window is never shown anyway.
-    saverScreen.window = CreateWindowExW(0, kSaverWindowClass, WideFromUtf8(kSaverWindowTitle).c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
-                                         nullptr, instance, &saverScreen);
+    saverScreen.window = CreateWindowExW(0, kSaverWindowClass, WideFromUtf8(kSaverWindowTitle).c_str(),
+                                         WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, &saverScreen);
     return saverScreen.window;
 }
 

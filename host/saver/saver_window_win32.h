@@ -1,5 +1,5 @@
-// The hidden saver screen window (titled kSaverWindowTitle): writes the texture, starts the renderer and the music,
-// and ends the host once the renderer's process or window has gone.
+// The hidden saver screen window (titled kSaverWindowTitle): writes the texture, starts the renderer and the
+// music, and ends the host once the renderer's process or window has gone.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN

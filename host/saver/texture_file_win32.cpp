@@ -18,8 +18,8 @@ std::wstring WriteFirstOf(const std::vector<uint8_t>& bytes, const std::vector<s
 bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes) {
     bool ok = false;
     {
-        FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr));
+        FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return false;
         DWORD written = 0;
         ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&

@@ -24,8 +24,8 @@ constexpr int16_t kBgmNone = 0;
 constexpr int16_t kBgmCd = 1;
 constexpr int16_t kBgmFile = 2;
 
-// The settings file (kSettingsFileName) lies beside the host. The key names are stored as code page 932 bytes so that files
-// written by earlier versions read back whatever the system code page is.
+// The settings file (kSettingsFileName) lies beside the host. The key names are stored as code page 932 bytes
+// so that files written by earlier versions read back whatever the system code page is.
 constexpr const char* kSettingsSection = "Section";
 constexpr const char* kKeyBgmKind = "BGM\x8B\xE6\x95\xAA";        // BGM区分
 constexpr const char* kKeyBgmRepeat = "BGM\xD8\xCB\xDF\xB0\xC4";  // BGMﾘﾋﾟｰﾄ

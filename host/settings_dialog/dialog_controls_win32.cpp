@@ -7,9 +7,9 @@ namespace orvalis::dialog {
 namespace {
 
 GdiFont MakeFont(bool underline) {
-    return GdiFont(CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, underline ? TRUE : FALSE, FALSE, SHIFTJIS_CHARSET,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                               L"ＭＳ Ｐゴシック"));
+    return GdiFont(CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, underline ? TRUE : FALSE, FALSE,
+                               SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                               DEFAULT_PITCH | FF_DONTCARE, L"ＭＳ Ｐゴシック"));
 }
 
 HWND MakeButton(const DialogState& s, HWND parent, int id, const LayoutRect& r, const char* caption) {
@@ -29,10 +29,10 @@ HWND MakeButton(const DialogState& s, HWND parent, int id, const LayoutRect& r, 
 // The track box: its list drops below the edit field.
 HWND MakeRepeatBox(const DialogState& s) {
     const LayoutRect& r = kBgmRepeat;
-    HWND box = CreateWindowExW(0, L"COMBOBOX", L"",
-                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-                               r.left, r.top, r.width, r.height + 200, s.panel,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdRepeat)), s.instance, nullptr);
+    HWND box = CreateWindowExW(
+        0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+        r.left, r.top, r.width, r.height + 200, s.panel,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdRepeat)), s.instance, nullptr);
     SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     return box;
 }

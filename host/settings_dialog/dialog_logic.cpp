@@ -108,9 +108,14 @@ CursorMasks HandCursorMasks() {
             const size_t byte = static_cast<size_t>(y) * 4 + static_cast<size_t>(x) / 8;
             const auto bit = static_cast<uint8_t>(0x80 >> (x % 8));
             switch (HandCursorPixel(x, y)) {
-                case CursorPixel::Transparent: m.andMask[byte] |= bit; break;
-                case CursorPixel::White: m.xorMask[byte] |= bit; break;
-                case CursorPixel::Black: break;
+                case CursorPixel::Transparent:
+                    m.andMask[byte] |= bit;
+                    break;
+                case CursorPixel::White:
+                    m.xorMask[byte] |= bit;
+                    break;
+                case CursorPixel::Black:
+                    break;
             }
         }
     }

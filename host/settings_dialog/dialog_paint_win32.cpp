@@ -37,7 +37,8 @@ void DrawMusicRows(HDC dc) {
     const char* rows[3] = {"なし", "音楽CD", "MP3、WAV"};
     const auto states = StatesForChoice(SaverSettings.bgmKind);
     for (int i = 0; i < 3; ++i) {
-        DrawLabel(dc, kLblBgm[static_cast<size_t>(i)], WideFromUtf8(rows[i]), DT_LEFT | DT_TOP | DT_SINGLELINE);
+        DrawLabel(dc, kLblBgm[static_cast<size_t>(i)], WideFromUtf8(rows[i]),
+                  DT_LEFT | DT_TOP | DT_SINGLELINE);
         DrawMark(dc, kImgBgm[static_cast<size_t>(i)], states.markedRow == i);
     }
 }

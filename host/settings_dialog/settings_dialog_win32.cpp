@@ -107,10 +107,17 @@ LRESULT OnSize(DialogState& s) {
 LRESULT OnCommand(DialogState& s, WPARAM wParam) {
     if (HIWORD(wParam) != BN_CLICKED) return 0;
     switch (LOWORD(wParam)) {
-        case kIdCmdFile: ChooseFile(s); break;
-        case kIdCmdSet: Save(s); break;
-        case kIdCmdCan: Unload(s); break;
-        default: break;
+        case kIdCmdFile:
+            ChooseFile(s);
+            break;
+        case kIdCmdSet:
+            Save(s);
+            break;
+        case kIdCmdCan:
+            Unload(s);
+            break;
+        default:
+            break;
     }
     return 0;
 }
@@ -215,8 +222,8 @@ HWND CreateDialogWindow(DialogState& state) {
     // The caption is ASCII and other instances look for it by its exact bytes.
     const std::wstring caption = WideFromAnsi(kSettingsWindowTitle);
     return CreateWindowExW(kExStyle, kWindowClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                           frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, state.instance,
-                           &state);
+                           frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                           state.instance, &state);
 }
 
 void RunModalLoop(const DialogState& state) {
@@ -245,7 +252,8 @@ POINT PointOf(LPARAM lParam) {
 
 // The window's messages: a warning the user dismisses with OK, under the program's name.
 void ShowWarning(HWND owner, const std::wstring& text) {
-    MessageBoxW(owner, text.c_str(), WideFromUtf8("Orvalis (ScreenSaver)").c_str(), MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxW(owner, text.c_str(), WideFromUtf8("Orvalis (ScreenSaver)").c_str(),
+                MB_OK | MB_ICONEXCLAMATION);
 }
 
 void Unload(DialogState& s) {

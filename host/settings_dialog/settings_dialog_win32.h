@@ -1,4 +1,5 @@
-// The settings window (titled kSettingsWindowTitle): the user picks the background music and saves it to the settings file.
+// The settings window (titled kSettingsWindowTitle): the user picks the background music and saves it to the
+// settings file.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN

@@ -79,7 +79,6 @@ protected:
             EXPECT_EQ(messages[0], "Image file conversion error.");
         }
     }
-
 };
 
 }  // namespace

@@ -337,7 +337,8 @@ TEST_F(ParticleTexture, RowsThatAreNotAMultipleOfFourBytesUploadUnsheared) {
         WriteFileBytes(root_.path(), Build(Picture24(width, height)));
         ASSERT_TRUE(orvalis::LoadParticleTexture());
         int readWidth = 0, readHeight = 0;
-        EXPECT_EQ(ReadBackTexture(readWidth, readHeight), ExpectedPixels(width, height)) << width << "x" << height;
+        EXPECT_EQ(ReadBackTexture(readWidth, readHeight), ExpectedPixels(width, height))
+            << width << "x" << height;
         EXPECT_EQ(readWidth, width);
         EXPECT_EQ(readHeight, height);
     }

@@ -60,7 +60,8 @@ int main(int argc, char** argv) {
         }
         orvalis::RenderFrame();
         if (frame == frames) {
-            // The projection in force, for comparing the two platforms' GLU matrices when the pictures differ.
+            // The projection in force, for comparing the two platforms' GLU matrices when the pictures
+            // differ.
             GLdouble projection[16];
             glGetDoublev(GL_PROJECTION_MATRIX, projection);
             std::printf("frame_dump: projection");

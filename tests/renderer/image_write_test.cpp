@@ -90,7 +90,8 @@ TEST(ImageWriteTest, PpmLayout) {
 
 // ImageMagick reads the written PNG back with the same pixels (a picture larger than one stored block).
 TEST(ImageWriteTest, ImageMagickReadsThePngBack) {
-    if (std::system("command -v convert >/dev/null 2>&1") != 0) GTEST_SKIP() << "ImageMagick's convert is missing";
+    if (std::system("command -v convert >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "ImageMagick's convert is missing";
     const int width = 151, height = 167;  // odd sizes; 151 x 3 + 1 bytes a row, 75 KiB in all
     std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
     for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>((i * 2654435761u) >> 13);

@@ -195,8 +195,8 @@ TEST(IdlePassTest, NothingIsDrawnWhileTheDisplayIsOff) {
 }
 
 TEST(PacingTest, SwapIntervalNearestToSixtyFramesASecond) {
-    const std::pair<int, int> cases[] = {{0, 1},  {1, 1},   {30, 1},  {59, 1},  {60, 1}, {75, 1},
-                                         {90, 2}, {100, 2}, {120, 2}, {144, 2}, {165, 3}, {240, 4}, {360, 6}};
+    const std::pair<int, int> cases[] = {{0, 1},   {1, 1},   {30, 1},  {59, 1},  {60, 1},  {75, 1}, {90, 2},
+                                         {100, 2}, {120, 2}, {144, 2}, {165, 3}, {240, 4}, {360, 6}};
     for (auto [refresh, interval] : cases) EXPECT_EQ(SwapIntervalForRefresh(refresh), interval) << refresh;
 }
 

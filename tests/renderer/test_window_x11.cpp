@@ -25,11 +25,10 @@ int main(int argc, char** argv) {
     attrs.background_pixel = BlackPixel(display, screen);
     attrs.override_redirect = True;  // placed exactly where asked, with or without a window manager
     attrs.event_mask = StructureNotifyMask;
-    const Window window =
-        XCreateWindow(display, RootWindow(display, screen), std::atoi(argv[1]), std::atoi(argv[2]),
-                      static_cast<unsigned>(std::atoi(argv[3])), static_cast<unsigned>(std::atoi(argv[4])), 0,
-                      CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect | CWEventMask,
-                      &attrs);
+    const Window window = XCreateWindow(
+        display, RootWindow(display, screen), std::atoi(argv[1]), std::atoi(argv[2]),
+        static_cast<unsigned>(std::atoi(argv[3])), static_cast<unsigned>(std::atoi(argv[4])), 0,
+        CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect | CWEventMask, &attrs);
     XStoreName(display, window, "orvalis test window");
     XMapWindow(display, window);
     for (XEvent event;;) {

@@ -52,8 +52,8 @@ int main(int argc, char** argv) {
     windowClass.lpszClassName = "OrvalisTestBright";
     RegisterClassA(&windowClass);
     HWND window = CreateWindowExA(0, windowClass.lpszClassName, argv[1], WS_POPUP, std::atoi(argv[2]),
-                                  std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), nullptr, nullptr,
-                                  instance, nullptr);
+                                  std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), nullptr,
+                                  nullptr, instance, nullptr);
     if (!window) return 1;
     ShowWindow(window, SW_SHOWNOACTIVATE);
     UpdateWindow(window);

@@ -35,11 +35,16 @@ std::string TextOf(HWND window) {
     GetWindowTextW(window, text, 512);
     std::string out;
     for (char c : Narrow(text)) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else if (c == '|') out += "\\x7c";
-        else out += c;
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '|')
+            out += "\\x7c";
+        else
+            out += c;
     }
     return out;
 }
@@ -68,8 +73,8 @@ int PrintDisplay() {
 }
 
 std::string RectText(const RECT& rect) {
-    return std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right) + "," +
-           std::to_string(rect.bottom);
+    return std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right) +
+           "," + std::to_string(rect.bottom);
 }
 
 int PrintForeground() {

@@ -123,7 +123,8 @@ TEST(CdWatch, NoDiscSwitchesTheWatchOffWithoutPlaying) {
     player.OpenCd();
     player.WatchCd(0);
     EXPECT_FALSE(player.cdWatchOn);
-    EXPECT_EQ(mci.Take(), (Commands{"open cdaudio", "set cdaudio time format tmsf", "status cdaudio current track"}));
+    EXPECT_EQ(mci.Take(),
+              (Commands{"open cdaudio", "set cdaudio time format tmsf", "status cdaudio current track"}));
 
     // A track count that cannot be read ends it as well.
     ScriptedMci mci2;
@@ -142,7 +143,8 @@ TEST(CdWatch, RepeatedTrackPlaysFromItsStartAndJumpsBackWhenTheNextBegins) {
     InsertDisc(mci);
     player.WatchCd(3);
     EXPECT_TRUE(player.cdWatchOn);
-    const Commands query = {"status cdaudio current track", "status cdaudio number of tracks", "status cdaudio mode"};
+    const Commands query = {"status cdaudio current track", "status cdaudio number of tracks",
+                            "status cdaudio mode"};
     Commands expected = query;
     expected.push_back("status cdaudio position track 3");
     expected.push_back("play cdaudio from 03:00:00:00");
@@ -238,7 +240,8 @@ TEST(Mp3, OpensQuotedPathAndPlaysOnlyAfterASuccessfulOpen) {
     RecordingSound sound;
     MusicPlayer player(mci, sound);
     player.StartMp3("C:\\My Music\\loop.Mp3");
-    EXPECT_EQ(mci.Take(), (Commands{"open \"C:\\My Music\\loop.Mp3\" type MPEGVideo Alias MP3Play", "play MP3Play"}));
+    EXPECT_EQ(mci.Take(),
+              (Commands{"open \"C:\\My Music\\loop.Mp3\" type MPEGVideo Alias MP3Play", "play MP3Play"}));
     EXPECT_EQ(mci.replySizes.size(), 0u);
 
     mci.standing["open \"C:\\gone.mp3\" type MPEGVideo Alias MP3Play"] = {275, ""};
