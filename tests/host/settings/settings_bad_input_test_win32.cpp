@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 #include <utility>
 
 #include "host/settings/settings_store_win32.h"
+#include "tests/host/scratch_folder_win32.h"
 
 using namespace orvalis;
 
@@ -17,43 +17,21 @@ const std::string kKind = kKeyBgmKind;
 const std::string kRepeat = kKeyBgmRepeat;
 const std::string kFile = kKeyBgmFile;
 
-class SettingsBadInput : public ::testing::Test {
+class SettingsBadInput : public ScratchFolder {
 protected:
     void SetUp() override {
-        char temp[MAX_PATH + 1] = {};
-        GetTempPathA(sizeof temp, temp);
-        folder_ = std::string(temp) + "orvalis-settings-bad-" + std::to_string(GetCurrentProcessId());
-        CreateDirectoryA(folder_.c_str(), nullptr);
-        ini_ = folder_ + "\\Orvalis.ini";
-        music_ = folder_ + "\\song.wav";
+        ScratchFolder::SetUp();
+        ini_ = Path("Orvalis.ini");
+        music_ = Path("song.wav");
         Write(music_, "RIFF");
     }
     void TearDown() override {
         SetFileAttributesA(folder_.c_str(), FILE_ATTRIBUTE_NORMAL);
-        for (const std::string& path : {ini_, music_}) {
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(path.c_str());
-        }
-        RemoveDirectoryA(folder_.c_str());
+        ScratchFolder::TearDown();
     }
 
-    static void Write(const std::string& path, const std::string& bytes) {
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(f, nullptr) << path;
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
-
-    static std::string Read(const std::string& path) {
-        std::string bytes;
-        if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-            char buffer[65536];
-            size_t n;
-            while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-            std::fclose(f);
-        }
-        return bytes;
-    }
+    static void Write(const std::string& path, const std::string& bytes) { WriteBytes(path, bytes); }
+    static std::string Read(const std::string& path) { return ReadBytes(path); }
 
     static FILETIME WriteTime(const std::string& path) {
         WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -91,7 +69,6 @@ protected:
         return key + "=" + value + "\r\n";
     }
 
-    std::string folder_;
     std::string ini_;
     std::string music_;
 };
