@@ -99,6 +99,29 @@ class Program:
                 return
 
 
+def ppm_pixels(raw):
+    """(width, height, RGB bytes with rows top first) of an 8-bit binary PPM (P6), comments allowed."""
+    fields = []
+    pos = 0
+    while len(fields) < 4:
+        while raw[pos:pos + 1].isspace():
+            pos += 1
+        if raw[pos:pos + 1] == b"#":
+            pos = raw.index(b"\n", pos) + 1
+            continue
+        start = pos
+        while pos < len(raw) and not raw[pos:pos + 1].isspace():
+            pos += 1
+        fields.append(raw[start:pos])
+    if fields[0] != b"P6" or fields[3] != b"255":
+        raise TestFailure("not an 8-bit binary PPM: %r" % fields)
+    width, height = int(fields[1]), int(fields[2])
+    data = raw[pos + 1:pos + 1 + width * height * 3]
+    if len(data) != width * height * 3:
+        raise TestFailure("the PPM is shorter than its %dx%d pixels" % (width, height))
+    return width, height, data
+
+
 class Image:
     """An RGB screenshot: `width`, `height`, `data` (3 bytes per pixel, rows top first); `sample` < 100 reads
     a point-sampled smaller copy (faster to analyse, same colours)."""
@@ -108,22 +131,7 @@ class Image:
         resize = ["-sample", "%d%%" % sample] if sample != 100 else []
         raw = subprocess.run([CONVERT, path, *resize, "-depth", "8", "ppm:-"], check=True, capture_output=True,
                              timeout=60).stdout
-        # P6 header: magic, width, height, maxval, each followed by whitespace.
-        fields = []
-        pos = 0
-        while len(fields) < 4:
-            while raw[pos:pos + 1].isspace():
-                pos += 1
-            start = pos
-            while not raw[pos:pos + 1].isspace():
-                pos += 1
-            fields.append(raw[start:pos])
-        pos += 1
-        if fields[0] != b"P6":
-            raise TestFailure("unexpected image format from convert: %r" % fields[0])
-        self.width = int(fields[1])
-        self.height = int(fields[2])
-        self.data = raw[pos:pos + self.width * self.height * 3]
+        self.width, self.height, self.data = ppm_pixels(raw)
 
     def pixel(self, x, y):
         i = (y * self.width + x) * 3

@@ -10,9 +10,8 @@ SOURCE_DIR = pathlib.Path(os.environ.get("ORVALIS_SOURCE_DIR", pathlib.Path(__fi
 OUTPUT_DIR = pathlib.Path(os.environ.get("ORVALIS_TEST_OUTPUT", SOURCE_DIR / "build" / "test-output"))
 LIT_LEVEL = 40  # a pixel is lit when one of its channels reaches this level
 
-
-class TestFailure(AssertionError):
-    pass
+sys.path.insert(0, str(SOURCE_DIR / "tests" / "e2e"))
+from harness import TestFailure, ppm_pixels  # noqa: E402
 
 
 def check(condition, message):
@@ -85,23 +84,7 @@ class Picture:
 
 
 def parse_ppm(data):
-    fields, at = [], 0
-    while len(fields) < 4:
-        while data[at:at + 1].isspace():
-            at += 1
-        if data[at:at + 1] == b"#":
-            at = data.index(b"\n", at) + 1
-            continue
-        end = at
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[at:end])
-        at = end
-    check(fields[0] == b"P6" and fields[3] == b"255", f"not an 8-bit binary PPM: {fields}")
-    width, height = int(fields[1]), int(fields[2])
-    rgb = data[at + 1:at + 1 + width * height * 3]
-    check(len(rgb) == width * height * 3, "PPM shorter than its size")
-    return Picture(width, height, rgb)
+    return Picture(*ppm_pixels(data))
 
 
 def read_picture(path):
