@@ -454,11 +454,13 @@ RenderWindowMode CreateRenderWindow(const char* title, int width, int height, bo
 }
 
 void DestroyRenderWindow() {
-    if (state.fullscreenMode) {
-        ChangeDisplaySettingsA(nullptr, 0);
-    }
-    RevealCursor();
+    // The covers go first, and the run counts as windowed from here: the WM_DISPLAYCHANGE that the mode's
+    // restore sends to the window must not build them again.
+    const bool restoreMode = state.fullscreenMode;
+    state.fullscreenMode = false;
     DestroyCovers();
+    if (restoreMode) ChangeDisplaySettingsA(nullptr, 0);
+    RevealCursor();
     state.displayStateNotification.reset();
     ReleaseGlContext();
     state.renderWindow.reset();
