@@ -113,14 +113,13 @@ HackOptionsResult ParseHackOptions(std::span<const std::string_view> args) {
         const std::string_view name = OptionName(arg);
         if (name == "root") {
             o.root = true;
-        } else if (name == "window") {
-            // XScreenSaver's way of asking for a window of the program's own: the default here.
+        } else if (name == "window" || IsIgnoredSwitch(name)) {
+            // -window is XScreenSaver's way of asking for a window of the program's own, the default here;
+            // the other switches are taken so that the daemon's command lines run (see the usage text).
         } else if (name == "h" || name == "help") {
             o.help = true;
         } else if (name == "add-to-xscreensaver") {
             o.addToXScreenSaver = true;
-        } else if (IsIgnoredSwitch(name)) {
-            // Accepted so that the daemon's command lines run; see the usage text.
         } else if (TakesValue(name)) {
             if (i + 1 >= args.size()) return fail("option " + std::string(arg) + " needs a value");
             if (auto error = TakeValue(name, args[++i], o)) return fail(std::move(*error));
