@@ -73,6 +73,9 @@ TEST(XScreenSaverFileTest, AddsOrvalisAfterTheLastEntryKeepingEveryOtherByte) {
          "text:\tsee \\\nprograms: x\n! programs: y\nprograms: orvalisx \\n\n",
          "text:\tsee \\\nprograms: x\n! programs: y\nprograms: orvalisx \\n\\\n" + std::string(kAdded) +
              "\n"},
+        {"a last entry joined to the blank line after it", "programs: \\\n  qix -root\\\n\nfade: False\n",
+         "programs: \\\n  qix -root \\n\\\n" + std::string(kAdded) + "\\\n\nfade: False\n"},
+        {"a word without a colon is no list", "programs\n", ExpectedFromDefaults("programs\n")},
         {"orvalis as an argument is not the command", "programs: xlock -mode orvalis\n",
          "programs: xlock -mode orvalis \\n\\\n" + std::string(kAdded) + "\n"},
     };
@@ -104,7 +107,9 @@ TEST(XScreenSaverFileTest, AnOrvalisEntryInAnyFormIsListed) {
 }
 
 TEST(XScreenSaverFileTest, WithoutTheDefaultsNothingIsMadeUp) {
-    EXPECT_EQ(AddOrvalisToPrograms(std::nullopt, std::nullopt).outcome, ProgramsOutcome::kError);
+    const ProgramsEdit unread = AddOrvalisToPrograms(std::nullopt, std::nullopt);
+    EXPECT_EQ(unread.outcome, ProgramsOutcome::kError);
+    EXPECT_NE(unread.error.find("defaults cannot be read"), std::string::npos) << unread.error;
     EXPECT_EQ(AddOrvalisToPrograms("lock: False\n", std::nullopt).outcome, ProgramsOutcome::kError);
     const ProgramsEdit edit = AddOrvalisToPrograms(std::nullopt, "*timeout: 0:10:00\n*programsList: x\n");
     EXPECT_EQ(edit.outcome, ProgramsOutcome::kError);
@@ -148,6 +153,15 @@ TEST_F(XScreenSaverFileOnDiskTest, CreatesThenLeavesTheFileAlone) {
     EXPECT_NE(message.find("already"), std::string::npos) << message;
     EXPECT_EQ(Read(settings), first);
     EXPECT_FALSE(std::filesystem::exists(dir / ".xscreensaver.orvalis-new"));
+}
+
+TEST_F(XScreenSaverFileOnDiskTest, ASwitchedOffEntryIsLeftToThePerson) {
+    const std::string_view text = "programs: maze \\n\\\n- GL: orvalis --root \\n\n";
+    Write(settings, text);
+    std::string message;
+    EXPECT_EQ(Run(message), 0) << message;
+    EXPECT_NE(message.find("switched off"), std::string::npos) << message;
+    EXPECT_EQ(Read(settings), text);
 }
 
 TEST_F(XScreenSaverFileOnDiskTest, KeepsPermissionsAndSymbolicLinks) {
