@@ -123,6 +123,7 @@ TEST(HackOptionsTest, PictureFormatByExtension) {
     EXPECT_EQ(ImageFormatForPath("a.png.txt"), ImageFormat::kUnknown);
     EXPECT_EQ(ImageFormatForPath("dir/.png"), ImageFormat::kUnknown);
     EXPECT_EQ(ImageFormatForPath("png"), ImageFormat::kUnknown);
+    EXPECT_EQ(ImageFormatForPath("a_png"), ImageFormat::kUnknown);
 }
 
 TEST(HackOptionsTest, DrawTargetPrecedence) {
