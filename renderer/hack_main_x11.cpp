@@ -1,4 +1,7 @@
 // orvalis: the particle cloud as an X11 program and XScreenSaver display mode.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +20,14 @@ int AddToXScreenSaver() {
     const char* home = std::getenv("HOME");
     if (home == nullptr || *home == '\0') {
         std::fputs("orvalis: HOME is not set, so there is no ~/.xscreensaver to add Orvalis to\n", stderr);
+        return 1;
+    }
+    // NOTE: sudo may keep the person's HOME; a file root writes there would be root's, and the person's own
+    // xscreensaver-settings could no longer save it.
+    struct stat folder {};
+    if (geteuid() == 0 && stat(home, &folder) == 0 && folder.st_uid != 0) {
+        std::fprintf(
+            stderr, "orvalis: %s is not root's: run --add-to-xscreensaver as yourself, without sudo\n", home);
         return 1;
     }
     std::string message;

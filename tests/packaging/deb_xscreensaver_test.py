@@ -103,6 +103,10 @@ def main():
             daemon = subprocess.Popen(display + ["xscreensaver", "-no-splash", "-verbose"], stdout=log,
                                       stderr=subprocess.STDOUT)
             check(wait_for(lambda: command("-time").returncode == 0, 20, 0.2), "the daemon did not come up")
+            as_root = subprocess.run(root + ["env", f"HOME={home}", *add_step], capture_output=True, text=True,
+                                     timeout=20)
+            check(as_root.returncode == 1 and "without sudo" in as_root.stderr and not os.path.exists(settings),
+                  f"run as root with the user's HOME: {as_root.returncode} {as_root.stderr}")
             message, first = add()
             print(message.strip())
             check(os.stat(settings).st_uid == int(subprocess.run(["id", "-u", user], capture_output=True,
