@@ -57,6 +57,16 @@ ImageFormat ImageFormatForPath(std::string_view path) {
 
 namespace {
 
+// XScreenSaver's standard switches that do not apply to a true-colour GL program without a frame counter.
+bool IsIgnoredSwitch(std::string_view name) {
+    return name == "fps" || name == "no-fps" || name == "install" || name == "noinstall" || name == "mono" ||
+           name == "pair";
+}
+
+bool TakesValue(std::string_view name) {
+    return name == "window-id" || name == "delay" || name == "frames" || name == "save" || name == "visual";
+}
+
 // Takes the value of one valued option into `o`; the error text when the value is not one it takes.
 std::optional<std::string> TakeValue(std::string_view name, std::string_view value, HackOptions& o) {
     if (name == "window-id") {
@@ -77,6 +87,9 @@ std::optional<std::string> TakeValue(std::string_view name, std::string_view val
                    std::to_string(kMaxFrames);
         }
         o.frames = *frames;
+    } else if (name == "visual") {
+        // Taken for the daemon's sake only: the program picks its GL visual itself.
+        if (value.empty()) return std::string("-visual: needs a visual name or id");
     } else {
         o.saveFormat = ImageFormatForPath(value);
         if (o.saveFormat == ImageFormat::kUnknown)
@@ -100,11 +113,14 @@ HackOptionsResult ParseHackOptions(std::span<const std::string_view> args) {
         const std::string_view name = OptionName(arg);
         if (name == "root") {
             o.root = true;
-        } else if (name == "window") {
-            // XScreenSaver's way of asking for a window of the program's own: the default here.
+        } else if (name == "window" || IsIgnoredSwitch(name)) {
+            // -window is XScreenSaver's way of asking for a window of the program's own, the default here;
+            // the other switches are taken so that the daemon's command lines run (see the usage text).
         } else if (name == "h" || name == "help") {
             o.help = true;
-        } else if (name == "window-id" || name == "delay" || name == "frames" || name == "save") {
+        } else if (name == "add-to-xscreensaver") {
+            o.addToXScreenSaver = true;
+        } else if (TakesValue(name)) {
             if (i + 1 >= args.size()) return fail("option " + std::string(arg) + " needs a value");
             if (auto error = TakeValue(name, args[++i], o)) return fail(std::move(*error));
         } else {
@@ -143,13 +159,23 @@ double FrameRateCap(int delayMicroseconds) {
 std::string HackUsage(std::string_view program) {
     return "usage: " + std::string(program) +
            " [-root | -window-id ID] [-delay MICROSECONDS] [--frames N [--save FILE.png|FILE.ppm]]\n"
+           "       " +
+           std::string(program) +
+           " --add-to-xscreensaver\n"
            "  Draws the Orvalis particle cloud: in the window named by $XSCREENSAVER_WINDOW or -window-id,\n"
            "  on the root window with -root, otherwise in a window of its own (Escape closes it).\n"
            "  -delay      microseconds between frames (default " +
            std::to_string(kDefaultDelayMicroseconds) +
            ")\n"
            "  --frames N  stop after N frames; with --save, write the last one (offscreen when no window is "
-           "given)\n";
+           "given)\n"
+           "  --add-to-xscreensaver  add \"GL: orvalis --root\" to the display modes in ~/.xscreensaver "
+           "(made\n"
+           "              from XScreenSaver's defaults when absent) and end; nothing happens when it is "
+           "listed\n"
+           "  -fps, -no-fps, -install, -noinstall, -visual VISUAL, -mono, -pair: XScreenSaver's standard\n"
+           "              options, accepted and without effect (full colour on a GL visual, no frame "
+           "counter)\n";
 }
 
 }  // namespace orvalis

@@ -1,5 +1,6 @@
 // The Linux program's command line and environment, free of X: XScreenSaver's conventions for where to
-// draw (-window-id, -root, $XSCREENSAVER_WINDOW), -delay between frames, and --frames/--save for pictures.
+// draw (-window-id, -root, $XSCREENSAVER_WINDOW) and the standard options it passes to every display mode,
+// -delay between frames, --frames/--save for pictures, and --add-to-xscreensaver.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +28,7 @@ struct HackOptions {
     std::string savePath;  // --save FILE: the last frame as .png or .ppm
     ImageFormat saveFormat = ImageFormat::kUnknown;
     bool help = false;
+    bool addToXScreenSaver = false;  // --add-to-xscreensaver: put Orvalis in ~/.xscreensaver's list and end
 };
 
 struct HackOptionsResult {
@@ -35,7 +37,9 @@ struct HackOptionsResult {
 };
 
 // Reads the arguments after the program name. Options take one or two leading dashes; values follow as the
-// next argument. Any unknown option, missing or malformed value gives an error text naming it.
+// next argument. Any unknown option, missing or malformed value gives an error text naming it. XScreenSaver's
+// standard options (-fps, -no-fps, -install, -noinstall, -visual VISUAL, -mono, -pair) are taken and
+// change nothing: the cloud always draws in full colour on a GL visual, with no frame counter.
 HackOptionsResult ParseHackOptions(std::span<const std::string_view> args);
 
 // An X window id written in decimal or as 0x hex: a positive value of at most 32 bits, nothing else.

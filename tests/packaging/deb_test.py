@@ -57,6 +57,13 @@ def check_files(root):
           "/usr/bin/orvalis does not lead to the display mode")
     help_run = run(hack, "--help")
     check(help_run.returncode == 0 and "-window-id" in help_run.stdout, f"--help: {help_run}")
+    for text in ("--add-to-xscreensaver", "-fps", "-visual VISUAL"):
+        check(text in help_run.stdout, f"--help does not mention {text}")
+    daemon_options = run(hack, "-fps", "-no-fps", "-install", "-visual", "best", "-mono", "-pair", "--help")
+    check(daemon_options.returncode == 0, f"XScreenSaver's standard options are refused: {daemon_options.stderr}")
+    with gzip.open(os.path.join(root, "usr/share/man/man6/orvalis.6.gz"), "rt") as manual:
+        page = manual.read()
+    check("add\\-to\\-xscreensaver" in page and "Wayland" in page, "the manual lacks --add-to-xscreensaver")
     screensaver = ElementTree.parse(os.path.join(root, CONFIG)).getroot()
     check(screensaver.tag == "screensaver" and screensaver.get("name") == "orvalis" and
           screensaver.get("_label") == "Orvalis" and screensaver.get("gl") == "yes",

@@ -38,6 +38,34 @@ TEST(HackOptionsTest, ReadsEveryOptionWithOneOrTwoDashes) {
     EXPECT_TRUE(Parse({"-window"}).error.empty()) << "XScreenSaver's request for an own window is accepted";
 }
 
+// XScreenSaver passes these to every display mode; they are taken without changing what the program does.
+TEST(HackOptionsTest, XScreenSaverStandardOptionsAreAccepted) {
+    const std::vector<std::vector<std::string_view>> cases = {
+        {"-fps"},
+        {"--no-fps"},
+        {"-install", "-root"},
+        {"-noinstall", "-root"},
+        {"-visual", "best", "-root"},
+        {"--visual", "0x21", "-root"},
+        {"-mono", "-root"},
+        {"-pair", "-root"},
+        {"-root", "-fps", "-no-fps", "-install", "-noinstall", "-visual", "default", "-mono", "-pair"},
+    };
+    for (const auto& args : cases) {
+        const auto r = ParseHackOptions(args);
+        EXPECT_TRUE(r.error.empty()) << args.front() << ": " << r.error;
+        EXPECT_EQ(r.options.root, args.size() > 1) << args.front();
+        EXPECT_EQ(r.options.delayMicroseconds, kDefaultDelayMicroseconds) << args.front();
+        EXPECT_FALSE(r.options.windowId) << args.front();
+        EXPECT_FALSE(r.options.addToXScreenSaver) << args.front();
+    }
+    // -visual takes exactly the next argument: what follows is read as usual.
+    const auto r = Parse({"-visual", "truecolor", "-delay", "5"});
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    EXPECT_EQ(r.options.delayMicroseconds, 5);
+    EXPECT_TRUE(Parse({"--add-to-xscreensaver"}).options.addToXScreenSaver);
+}
+
 TEST(HackOptionsTest, DelayBoundsAreInclusive) {
     EXPECT_EQ(Parse({"-delay", "0"}).options.delayMicroseconds, 0);
     EXPECT_EQ(Parse({"-delay", "10000000"}).options.delayMicroseconds, 10000000);
@@ -65,6 +93,10 @@ TEST(HackOptionsTest, BadValuesNameTheOptionAndTheValue) {
         {{"--frames", "3", "--save", ".png"}, "must name a .png or .ppm"},
         {{"--save", "frame.png"}, "--save needs --frames"},
         {{"-fullscreen"}, "unknown option '-fullscreen'"},
+        {{"-visual"}, "option -visual needs a value"},
+        {{"-root", "--visual"}, "option --visual needs a value"},
+        {{"-visual", ""}, "-visual: needs a visual"},
+        {{"-pairs"}, "unknown option '-pairs'"},
         {{"frame.png"}, "unknown option 'frame.png'"},
     };
     for (const auto& [args, expected] : cases) {
@@ -91,6 +123,7 @@ TEST(HackOptionsTest, PictureFormatByExtension) {
     EXPECT_EQ(ImageFormatForPath("a.png.txt"), ImageFormat::kUnknown);
     EXPECT_EQ(ImageFormatForPath("dir/.png"), ImageFormat::kUnknown);
     EXPECT_EQ(ImageFormatForPath("png"), ImageFormat::kUnknown);
+    EXPECT_EQ(ImageFormatForPath("a_png"), ImageFormat::kUnknown);
 }
 
 TEST(HackOptionsTest, DrawTargetPrecedence) {
