@@ -85,7 +85,8 @@ void LoadSettingsFrom(SettingsSource& source, const std::string& hostFolder, Sav
     settings.bgmFile = source.ReadIniString(kSettingsSection, kKeyBgmFile, file);
     const bool shared = source.IsSharedFolder(hostFolder);
     if (!settings.bgmFile.empty() && shared &&
-        NamesOtherComputer(settings.bgmFile, [&source](const std::string& root) { return source.IsRemoteRoot(root); }))
+        NamesOtherComputer(settings.bgmFile,
+                           [&source](const std::string& root) { return source.IsRemoteRoot(root); }))
         settings.bgmFile.clear();
     if (!settings.bgmFile.empty() && !source.FileExists(settings.bgmFile)) settings.bgmFile.clear();
     if (settings.bgmFile.empty() && settings.bgmKind == kBgmFile) settings.bgmKind = 0;

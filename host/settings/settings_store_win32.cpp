@@ -50,8 +50,8 @@ bool IsSharedFolder(const std::string& folder) {
     // File names compare as the file system compares them: ordinal, case ignored.
     const auto same = [&name](const wchar_t* other, UINT length) {
         return length > 0 && length < MAX_PATH &&
-               CompareStringOrdinal(name.c_str(), static_cast<int>(name.size()), other, static_cast<int>(length),
-                                    TRUE) == CSTR_EQUAL;
+               CompareStringOrdinal(name.c_str(), static_cast<int>(name.size()), other,
+                                    static_cast<int>(length), TRUE) == CSTR_EQUAL;
     };
     return same(system, systemLength) || same(windows, windowsLength);
 }

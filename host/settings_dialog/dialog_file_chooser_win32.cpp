@@ -62,9 +62,10 @@ std::optional<std::string> StorablePath(HWND window, const std::wstring& file) {
     }
     // The settings file here is every user's: another user's saver would sign in to that computer.
     if (MusicPathRefused(path)) {
-        ShowWarning(window, WideFromUtf8("選んだファイルは別のコンピュータにあり、この設定はこのコンピュータの"
-                                         "すべてのユーザーが使うため、設定に保存できません。\n"
-                                         "このコンピュータのドライブにあるファイルを選んでください。"));
+        ShowWarning(window,
+                    WideFromUtf8("選んだファイルは別のコンピュータにあり、この設定はこのコンピュータの"
+                                 "すべてのユーザーが使うため、設定に保存できません。\n"
+                                 "このコンピュータのドライブにあるファイルを選んでください。"));
         return std::nullopt;
     }
     return path;

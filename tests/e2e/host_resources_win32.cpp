@@ -60,7 +60,8 @@ int wmain(int argc, wchar_t** argv) {
         if (header)
             std::printf("bitmap101=%ldx%ldx%u\n", header->biWidth, header->biHeight, header->biBitCount);
     }
-    // Strings come in blocks of 16: string 1 is the second entry of block 1, each entry a length and its text.
+    // Strings come in blocks of 16: string 1 is the second entry of block 1, each entry a length and its
+    // text.
     if (HRSRC found = FindResourceExW(module, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(1),
                                       MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT))) {
         const auto* entry = static_cast<const WCHAR*>(LockResource(LoadResource(module, found)));
@@ -71,7 +72,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     wchar_t loaded[64] = {};
     const int loadedLength = LoadStringW(module, 1, loaded, 64);
-    if (loadedLength > 0) std::printf("string1=%s\n", Narrow(loaded, static_cast<UINT>(loadedLength)).c_str());
+    if (loadedLength > 0)
+        std::printf("string1=%s\n", Narrow(loaded, static_cast<UINT>(loadedLength)).c_str());
     FreeLibrary(module);
     return 0;
 }

@@ -195,8 +195,8 @@ TEST(OtherComputer, EachFormOfAServerPathAndLocalPaths) {
 TEST(LoadSettings, ASharedSettingsFileNeverReachesAnotherComputer) {
     const std::string system = "C:\\windows\\system32";
     const std::string own = "C:\\users\\me\\Orvalis";
-    for (const char* path : {"\\\\server\\share\\a.mp3", "//server/share/a.wav", "\\\\?\\UNC\\server\\s\\a.mp3",
-                             "Z:\\a.mp3"}) {
+    for (const char* path :
+         {"\\\\server\\share\\a.mp3", "//server/share/a.wav", "\\\\?\\UNC\\server\\s\\a.mp3", "Z:\\a.mp3"}) {
         FakeSource source;
         source.values = {{orvalis::kKeyBgmKind, "2"}, {orvalis::kKeyBgmFile, path}};
         source.existing = {path};
