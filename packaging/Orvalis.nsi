@@ -128,7 +128,7 @@ Screen Saver Settings. Its own settings (the background music) open with the Set
 
 ; Runs this program again elevated ("runas") with PARAMETERS and waits for it. Its exit code 3010 sets the
 ; restart flag; a refused elevation or any other exit code ends this installer with a message.
-!macro RunMachinePart PARAMETERS
+!macro RunMachinePart PARAMETERS WHAT
     ; SHELLEXECUTEINFOW on x64: cbSize 0, fMask 4, hwnd 8, lpVerb 16, lpFile 24, lpParameters 32, nShow 48,
     ; hProcess 104, 112 bytes in all. Each field is written at its offset; the rest stays zero.
     System::Call '*(&w16 "runas") p .R5'
@@ -155,18 +155,19 @@ Screen Saver Settings. Its own settings (the background music) open with the Set
     System::Free $R7
     ${If} $R0 == 0
         ${If} $R1 = ${ERROR_CANCELLED}
-            MessageBox MB_OK|MB_ICONSTOP "Orvalis goes into the Windows folder, which needs an administrator's \
-                approval. Nothing was changed." /SD IDOK
+            MessageBox MB_OK|MB_ICONSTOP "Orvalis was not ${WHAT}: its files in the Windows folder need an \
+                administrator's approval." /SD IDOK
         ${Else}
-            MessageBox MB_OK|MB_ICONSTOP "The part that needs administrator rights could not start \
-                (error $R1). Nothing was changed." /SD IDOK
+            MessageBox MB_OK|MB_ICONSTOP "Orvalis was not ${WHAT}: the part that needs administrator rights \
+                could not start (error $R1)." /SD IDOK
         ${EndIf}
         SetErrorLevel 2
         Abort
     ${ElseIf} $R2 = 3010
         SetRebootFlag true
     ${ElseIf} $R2 != 0
-        MessageBox MB_OK|MB_ICONSTOP "The part that needs administrator rights failed (exit code $R2)." /SD IDOK
+        MessageBox MB_OK|MB_ICONSTOP "Orvalis was not ${WHAT}: the part that needs administrator rights \
+            failed (exit code $R2)." /SD IDOK
         SetErrorLevel 2
         Abort
     ${EndIf}
@@ -246,9 +247,16 @@ FunctionEnd
     Pop $0
     DetailPrint "Settings file ${SETTINGS_PATH} (access for users: $0)"
 
+    ; Without its uninstaller the saver could not be removed again: that ends the installation with an error
+    ; (exit code 2), which the instance that started this one reports.
+    ClearErrors
     SetOutPath "$INSTDIR"
     File "/oname=ReadMe.txt" "${README_FILE}"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
+    ${If} ${Errors}
+        DetailPrint "$INSTDIR cannot take the uninstaller and the readme"
+        Abort
+    ${EndIf}
 
     ; Add or Remove Programs.
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT_NAME}"
@@ -274,7 +282,7 @@ Section "Orvalis" SecSaver
     SetRegView 64
 
     ${If} $Role == ${ROLE_USER}
-        !insertmacro RunMachinePart "/S /MACHINE /D=$INSTDIR"
+        !insertmacro RunMachinePart "/S /MACHINE /D=$INSTDIR" "installed"
     ${Else}
         !insertmacro InstallForTheMachine
     ${EndIf}
@@ -344,22 +352,24 @@ FunctionEnd
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
 !macroend
 
+; The user's screen saver is cleared only while it is still this one.
+!macro ClearTheUsersSaver
+    ClearErrors
+    ReadRegStr $R0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    ${IfNot} ${Errors}
+        Call un.NamesThisSaver
+        ${If} $R1 == 1
+            DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+            !insertmacro AnnounceDesktopChange
+        ${EndIf}
+    ${EndIf}
+!macroend
+
 Section "Uninstall"
     SetRegView 64
 
+    ; Settings the user saved are removed only when the user says so; a silent uninstall keeps them.
     ${If} $Role != ${ROLE_MACHINE}
-        ; The user's screen saver is cleared only while it is still this one.
-        ClearErrors
-        ReadRegStr $R0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
-        ${IfNot} ${Errors}
-            Call un.NamesThisSaver
-            ${If} $R1 == 1
-                DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
-                !insertmacro AnnounceDesktopChange
-            ${EndIf}
-        ${EndIf}
-
-        ; Settings the user saved are removed only when the user says so; a silent uninstall keeps them.
         StrCpy $0 0
         !insertmacro AddFileSize $0 "${SETTINGS_PATH}"
         ${If} $0 != 0
@@ -371,12 +381,18 @@ Section "Uninstall"
         ${EndIf}
     ${EndIf}
 
+    ; The user's value goes once the elevated instance has removed the files: a refused elevation changes
+    ; nothing.
     ${If} $Role == ${ROLE_USER}
         ${If} $DeleteSettings == 1
-            !insertmacro RunMachinePart "/S /MACHINE /DELETESETTINGS _?=$INSTDIR"
+            !insertmacro RunMachinePart "/S /MACHINE /DELETESETTINGS _?=$INSTDIR" "removed"
         ${Else}
-            !insertmacro RunMachinePart "/S /MACHINE _?=$INSTDIR"
+            !insertmacro RunMachinePart "/S /MACHINE _?=$INSTDIR" "removed"
         ${EndIf}
+        !insertmacro ClearTheUsersSaver
+    ${ElseIf} $Role == ${ROLE_BOTH}
+        !insertmacro ClearTheUsersSaver
+        !insertmacro RemoveFromTheMachine
     ${Else}
         !insertmacro RemoveFromTheMachine
     ${EndIf}

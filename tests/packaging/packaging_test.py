@@ -401,13 +401,43 @@ def test_install_and_uninstall_by_hand(s):
     s.wait_for(lambda: not os.path.exists(m.settings), 30, "Orvalis.ini deleted after Yes")
     s.wait_for(m.uninstalled, 60, "the uninstaller to finish")
     m.check_removed()
-    s.check(m.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE") is None, "SCRNSAVE.EXE cleared")
+    # The user's own value goes after the elevated instance has ended.
+    s.wait_for(lambda: m.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE") is None, 30, "SCRNSAVE.EXE cleared")
     s.screenshot("uninstall-finished")
     press_until_gone(s, title, "Return")
     starts = elevated_starts(uninstaller)
     s.log("elevated instances: %s" % starts)
     s.check(len(starts) == 1 and r"/S /MACHINE /DELETESETTINGS _?=C:\\Program Files\\Orvalis" in starts[0],
             "the uninstaller started one elevated instance, told to delete the settings")
+
+
+def test_a_failed_machine_part_stops_the_wizard(s):
+    m = Machine(s)
+    setup = "Orvalis (ScreenSaver) Setup"
+    s.check(m.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE") is None, "no screen saver set before the install")
+    # A folder where the readme goes: the elevated instance cannot write it and ends with an error.
+    blocker = os.path.join(m.install_dir, "ReadMe.txt")
+    os.makedirs(blocker)
+    try:
+        installer = s.start(m.installer, seconds=120, name="setup-fails")
+        window = find_wizard(s, setup)
+        s.key(window, "Return")
+        # The wizard's message, owned by it and under the same title.
+        box = s.wait_for(lambda: [w for w in wizard_windows(s, setup) if w != window], 60,
+                         "the message about the failed part")[0]
+        s.screenshot("setup-machine-part-failed")
+        s.key(box, "Return")
+        press_until_gone(s, setup, "Return")
+        code = installer.wait(30)
+        s.check(code not in (None, 0), "the wizard ends with an error (exit code %s)" % code)
+        s.check(m.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE") is None, "the user's screen saver is left alone")
+    finally:
+        os.rmdir(blocker)
+    # A run that can write its folder then installs as usual over what the failed one left.
+    m.install(what="install after the failure")
+    m.check_installed()
+    m.uninstall_silently()
+    m.check_removed()
 
 
 if __name__ == "__main__":
