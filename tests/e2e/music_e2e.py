@@ -9,7 +9,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from dialog_e2e import install_saver, settings_file  # noqa: E402
+from dialog_e2e import (SERVER, install_saver, install_shared_saver, map_network_drive,  # noqa: E402
+                        remove_shared_saver, run_reg, settings_file, unmap_network_drive)
 from harness import TestFailure, main  # noqa: E402
 
 RENDERER_TITLE = "Orvalis_VC"
@@ -179,17 +180,11 @@ def test_wav_without_a_sound_device_runs_silently(s):
     s.check(s.wait_window_gone(RENDERER_TITLE, 10), "no renderer window is left")
 
 
-SERVER = "orvalis-fileserver"
 # Every way a program here reaches a file, an MCI device or a sound: the relay trace prints their arguments.
 TRACED_CALLS = ("CreateFileA;CreateFileW;CreateFile2;GetFileAttributesA;GetFileAttributesW;GetFileAttributesExA;"
                 "GetFileAttributesExW;FindFirstFileA;FindFirstFileW;FindFirstFileExA;FindFirstFileExW;"
                 "mciSendStringA;mciSendStringW;mciSendCommandA;mciSendCommandW;PlaySoundA;PlaySoundW;"
                 "sndPlaySoundA;sndPlaySoundW;mmioOpenA;mmioOpenW")
-
-
-def reg(s, *args):
-    return subprocess.run(["timeout", "-k", "5", "60", "wine", "reg", *args], env=s.env, stdin=subprocess.DEVNULL,
-                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=70).returncode
 
 
 def traced_saver_run(s, folder, music_path, name):
@@ -211,31 +206,16 @@ def traced_saver_run(s, folder, music_path, name):
 
 
 def test_a_shared_settings_file_never_reaches_another_computer(s):
-    system32 = s.prefix_path("C:\\windows\\system32")
     own, _ = install_saver(s)
     s.install_texture()
-    shared = [os.path.join(system32, n) for n in ("Orvalis.scr", "Orvalis.dll", "Orvalis.ini")]
-    # Drive Y: is a network drive (as the platform reports it) holding a real tone, so that only the drive's
-    # type keeps it from sounding.
-    share = s.output_path("share")
-    drive = os.path.join(s.prefix, "dosdevices", "y:")
     server = None
     try:
-        for name in ("Orvalis.scr", "Orvalis.dll"):
-            shutil.copyfile(s.bin_path(name), os.path.join(system32, name))
-        os.makedirs(os.path.join(share, SERVER))
+        # Drive Y: holds a real tone, so that only the drive's type keeps it from sounding.
         make_tone(s, "C:\\Music\\tone.wav", 1.5, 440)
-        shutil.copyfile(s.prefix_path("C:\\Music\\tone.wav"), os.path.join(share, SERVER, "tone.wav"))
-        if os.path.lexists(drive):
-            os.unlink(drive)
-        os.symlink(share, drive)
-        s.check(reg(s, "add", "HKLM\\Software\\Wine\\Drives", "/v", "y:", "/d", "network", "/f") == 0,
-                "drive Y: is a network drive")
-        s.check(reg(s, "add", "HKCU\\Software\\Wine\\Debug", "/v", "RelayInclude", "/d", TRACED_CALLS, "/f") == 0,
-                "the relay trace shows the file, MCI and sound calls")
-        # The drive types are read when the platform's services start.
-        s._wineserver("-k")
-        s._wineserver("-w", timeout=20)
+        shutil.copyfile(s.prefix_path("C:\\Music\\tone.wav"), os.path.join(map_network_drive(s), "tone.wav"))
+        shared, _ = install_shared_saver(s, b"")
+        s.check(run_reg(s, "add", "HKCU\\Software\\Wine\\Debug", "/v", "RelayInclude", "/d", TRACED_CALLS,
+                        "/f") == 0, "the relay trace shows the file, MCI and sound calls")
         server = SoundServer(s)
 
         # The saver in the user's own folder plays from the network drive: the trace shows the path it opens.
@@ -246,7 +226,7 @@ def test_a_shared_settings_file_never_reaches_another_computer(s):
 
         for path in ("\\\\%s\\music\\tone.mp3" % SERVER, "//%s/music/tone.wav" % SERVER,
                      "\\\\?\\UNC\\%s\\music\\tone.mp3" % SERVER, "Y:\\%s\\tone.wav" % SERVER):
-            trace, level = traced_saver_run(s, system32, path, "system-folder-%d" % len(path))
+            trace, level = traced_saver_run(s, shared, path, "system-folder-%d" % len(path))
             s.check("Orvalis.dll" in trace, "the trace shows the host's own file calls")
             named = [line for line in trace.splitlines() if SERVER in line]
             s.check(not named, "in the system folder no call names the server for %s: %s" % (path, named[:3]))
@@ -254,13 +234,9 @@ def test_a_shared_settings_file_never_reaches_another_computer(s):
     finally:
         if server:
             server.stop()
-        for path in shared:
-            if os.path.exists(path):
-                os.unlink(path)
-        if os.path.lexists(drive):
-            os.unlink(drive)
-        reg(s, "delete", "HKLM\\Software\\Wine\\Drives", "/v", "y:", "/f")
-        reg(s, "delete", "HKCU\\Software\\Wine\\Debug", "/v", "RelayInclude", "/f")
+        remove_shared_saver(s)
+        unmap_network_drive(s)
+        run_reg(s, "delete", "HKCU\\Software\\Wine\\Debug", "/v", "RelayInclude", "/f")
 
 
 if __name__ == "__main__":
