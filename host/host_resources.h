@@ -3,3 +3,5 @@
 
 #define IDI_ORVALIS 1
 #define IDB_PREVIEW 101
+// Screen savers carry their display name as string 1.
+#define IDS_DESCRIPTION 1

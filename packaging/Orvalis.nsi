@@ -1,7 +1,13 @@
 ; Installer of the Orvalis screen saver for 64-bit Windows.
 ;   - Orvalis.scr and Orvalis.dll go side by side into the native system folder, where Windows lists savers;
-;   - the saver becomes the current user's screen saver;
+;   - the saver becomes the screen saver of the person who runs the installer;
 ;   - an uninstaller (with the readme) goes to Program Files\Orvalis and is registered in Add/Remove Programs.
+; The installer runs as the user who started it. The machine-wide steps (the system folder, Program Files, the
+; settings file's permissions, the Add/Remove Programs entry) run in a second, elevated instance of the same
+; program (/MACHINE), which the first one starts with the "runas" verb and waits for; the user's own screen
+; saver settings and the finish page's "/c" stay in the first instance, in that user's registry. A silent run
+; that is elevated already (a deployment) does both parts itself, for the account it runs as. The uninstaller
+; works the same way.
 ; Built by packaging/CMakeLists.txt:
 ;   makensis -DVERSION=1.00.0001 -DVERSION_QUAD=1.0.0.1 -DSCR_FILE=... -DDLL_FILE=... -DREADME_FILE=...
 ;            -DICON_FILE=... -DOUT_FILE=... Orvalis.nsi
@@ -11,12 +17,13 @@
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
-RequestExecutionLevel admin
+RequestExecutionLevel user
 ManifestSupportedOS all
 
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "WinMessages.nsh"
+!include "FileFunc.nsh"
 
 !define PRODUCT_NAME "Orvalis (ScreenSaver)"
 !define PUBLISHER "Orvalis developers"
@@ -28,6 +35,20 @@ ManifestSupportedOS all
 !define SETTINGS_PATH "${SAVER_DIR}\Orvalis.ini"
 ; The well-known SID of the local Users group (its name is translated on non-English systems).
 !define USERS_SID "*S-1-5-32-545"
+; What this instance does: the user's part and the machine's in an elevated instance it starts, the machine's
+; part only (as that elevated instance), or both itself (a silent run that is elevated already).
+!define ROLE_USER "user"
+!define ROLE_MACHINE "machine"
+!define ROLE_BOTH "both"
+!define SPI_SETSCREENSAVEACTIVE 17
+!define SPIF_UPDATEINIFILE_SENDCHANGE 3
+; SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC
+!define SEE_MASK_WAIT_FOR_PROCESS 0x140
+!define ERROR_CANCELLED 1223
+
+Var Role
+; 1 when the user agreed to delete the saved settings (passed on to the elevated uninstaller).
+Var DeleteSettings
 
 Name "${PRODUCT_NAME}"
 OutFile "${OUT_FILE}"
@@ -78,6 +99,81 @@ Screen Saver Settings. Its own settings (the background music) open with the Set
     SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:${DESKTOP_KEY}" /TIMEOUT=1000
 !macroend
 
+; Decides the instance's role from its command line and whether it runs elevated already.
+!macro ChooseRole
+    ${GetParameters} $R0
+    ClearErrors
+    ${GetOptions} $R0 "/MACHINE" $R1
+    ${IfNot} ${Errors}
+        StrCpy $Role ${ROLE_MACHINE}
+        SetSilent silent
+    ${Else}
+        StrCpy $Role ${ROLE_USER}
+        ${If} ${Silent}
+            UserInfo::GetAccountType
+            Pop $R1
+            ${If} $R1 == "Admin"
+                StrCpy $Role ${ROLE_BOTH}
+            ${EndIf}
+        ${EndIf}
+    ${EndIf}
+    ClearErrors
+    ${GetOptions} $R0 "/DELETESETTINGS" $R1
+    ${IfNot} ${Errors}
+        StrCpy $DeleteSettings 1
+    ${Else}
+        StrCpy $DeleteSettings 0
+    ${EndIf}
+!macroend
+
+; Runs this program again elevated ("runas") with PARAMETERS and waits for it. Its exit code 3010 sets the
+; restart flag; a refused elevation or any other exit code ends this installer with a message.
+!macro RunMachinePart PARAMETERS WHAT
+    ; SHELLEXECUTEINFOW on x64: cbSize 0, fMask 4, hwnd 8, lpVerb 16, lpFile 24, lpParameters 32, nShow 48,
+    ; hProcess 104, 112 bytes in all. Each field is written at its offset; the rest stays zero.
+    System::Call '*(&w16 "runas") p .R5'
+    System::Call '*(&w${NSIS_MAX_STRLEN} "$EXEPATH") p .R6'
+    System::Call '*(&w${NSIS_MAX_STRLEN} "${PARAMETERS}") p .R7'
+    System::Alloc 112
+    Pop $R4
+    System::Call '*$R4(i 112, i ${SEE_MASK_WAIT_FOR_PROCESS}, p $HWNDPARENT, p R5, p R6, p R7)'
+    IntPtrOp $R3 $R4 + 48
+    System::Call '*$R3(i ${SW_SHOWNORMAL})'
+    System::Call 'shell32::ShellExecuteExW(p R4) i .R0 ?e'
+    Pop $R1
+    StrCpy $R2 ""
+    ${If} $R0 != 0
+        IntPtrOp $R3 $R4 + 104
+        System::Call '*$R3(p .R3)'
+        System::Call 'kernel32::WaitForSingleObject(p R3, i -1) i'
+        System::Call 'kernel32::GetExitCodeProcess(p R3, *i .R2) i'
+        System::Call 'kernel32::CloseHandle(p R3) i'
+    ${EndIf}
+    System::Free $R4
+    System::Free $R5
+    System::Free $R6
+    System::Free $R7
+    ${If} $R0 == 0
+        ${If} $R1 = ${ERROR_CANCELLED}
+            MessageBox MB_OK|MB_ICONSTOP "Orvalis was not ${WHAT}: its files in the Windows folder need an \
+                administrator's approval." /SD IDOK
+        ${Else}
+            MessageBox MB_OK|MB_ICONSTOP "Orvalis was not ${WHAT}: the part that needs administrator rights \
+                could not start (error $R1)." /SD IDOK
+        ${EndIf}
+        SetErrorLevel 2
+        Abort
+    ${ElseIf} $R2 = 3010
+        SetRebootFlag true
+    ${ElseIf} $R2 != 0
+        MessageBox MB_OK|MB_ICONSTOP "Orvalis was not ${WHAT}: the part that needs administrator rights \
+            failed (exit code $R2)." /SD IDOK
+        SetErrorLevel 2
+        Abort
+    ${EndIf}
+    DetailPrint "Administrator part done (exit code $R2)"
+!macroend
+
 ; Adds the size of a file in bytes to a variable (0 when the file cannot be opened).
 !macro AddFileSize VAR PATH
     ClearErrors
@@ -116,6 +212,7 @@ Screen Saver Settings. Its own settings (the background music) open with the Set
 
 Function .onInit
     SetRegView 64
+    !insertmacro ChooseRole
 FunctionEnd
 
 ; A restart still to come is reported the way Windows installers report it (3010), also after a silent run.
@@ -131,10 +228,8 @@ Function un.onUninstSuccess
     ${EndIf}
 FunctionEnd
 
-Section "Orvalis" SecSaver
-    SectionIn RO
-    SetRegView 64
-
+; The machine's part: the programs, the settings file, the uninstaller and the Add/Remove Programs entry.
+!macro InstallForTheMachine
     ; Both programs in one folder: the saver starts its renderer from its own folder.
     SetOutPath "${SAVER_DIR}"
     !insertmacro InstallProgram "Orvalis.scr" "${SCR_FILE}"
@@ -152,14 +247,16 @@ Section "Orvalis" SecSaver
     Pop $0
     DetailPrint "Settings file ${SETTINGS_PATH} (access for users: $0)"
 
+    ; Without its uninstaller the saver could not be removed again: that ends the installation with an error
+    ; (exit code 2), which the instance that started this one reports.
+    ClearErrors
     SetOutPath "$INSTDIR"
     File "/oname=ReadMe.txt" "${README_FILE}"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
-
-    ; The current user's screen saver.
-    WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "${SAVER_PATH}"
-    WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "1"
-    !insertmacro AnnounceDesktopChange
+    ${If} ${Errors}
+        DetailPrint "$INSTDIR cannot take the uninstaller and the readme"
+        Abort
+    ${EndIf}
 
     ; Add or Remove Programs.
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT_NAME}"
@@ -178,10 +275,32 @@ Section "Orvalis" SecSaver
     !insertmacro AddFileSize $0 "$INSTDIR\ReadMe.txt"
     IntOp $0 $0 / 1024
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+!macroend
+
+Section "Orvalis" SecSaver
+    SectionIn RO
+    SetRegView 64
+
+    ${If} $Role == ${ROLE_USER}
+        !insertmacro RunMachinePart "/S /MACHINE /D=$INSTDIR" "installed"
+    ${Else}
+        !insertmacro InstallForTheMachine
+    ${EndIf}
+
+    ${If} $Role != ${ROLE_MACHINE}
+        ; The user's screen saver. The saver is turned on through the system-parameters call, which also tells
+        ; the running session; the saver's path has no such call: a registry value and the announcement.
+        WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "${SAVER_PATH}"
+        System::Call 'user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i 1, p 0, \
+            i ${SPIF_UPDATEINIFILE_SENDCHANGE}) i .r0'
+        DetailPrint "Screen saver turned on (result $0)"
+        !insertmacro AnnounceDesktopChange
+    ${EndIf}
 SectionEnd
 
 Function un.onInit
     SetRegView 64
+    !insertmacro ChooseRole
 FunctionEnd
 
 ; $R0 = the registered saver path with any quotes removed; $R1 = 1 when it names the installed Orvalis.scr
@@ -212,10 +331,29 @@ Function un.NamesThisSaver
     ${EndIf}
 FunctionEnd
 
-Section "Uninstall"
-    SetRegView 64
+; The machine's part of the removal; the saved settings go only with $DeleteSettings = 1.
+!macro RemoveFromTheMachine
+    !insertmacro RemoveProgram "Orvalis.scr"
+    !insertmacro RemoveProgram "Orvalis.dll"
 
-    ; The user's screen saver is cleared only while it is still this one.
+    ; An empty settings file is the one this installer made: nothing of the user's is in it.
+    ${If} ${FileExists} "${SETTINGS_PATH}"
+        StrCpy $0 0
+        !insertmacro AddFileSize $0 "${SETTINGS_PATH}"
+        ${If} $0 == 0
+        ${OrIf} $DeleteSettings == 1
+            Delete "${SETTINGS_PATH}"
+        ${EndIf}
+    ${EndIf}
+
+    Delete "$INSTDIR\ReadMe.txt"
+    Delete "$INSTDIR\Uninstall.exe"
+    RMDir "$INSTDIR"
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+!macroend
+
+; The user's screen saver is cleared only while it is still this one.
+!macro ClearTheUsersSaver
     ClearErrors
     ReadRegStr $R0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
     ${IfNot} ${Errors}
@@ -225,28 +363,37 @@ Section "Uninstall"
             !insertmacro AnnounceDesktopChange
         ${EndIf}
     ${EndIf}
+!macroend
 
-    !insertmacro RemoveProgram "Orvalis.scr"
-    !insertmacro RemoveProgram "Orvalis.dll"
+Section "Uninstall"
+    SetRegView 64
 
-    ; An empty settings file is the one this installer made: nothing of the user's is in it. Settings the user
-    ; saved are removed only when the user says so; a silent uninstall keeps them.
-    ${If} ${FileExists} "${SETTINGS_PATH}"
+    ; Settings the user saved are removed only when the user says so; a silent uninstall keeps them.
+    ${If} $Role != ${ROLE_MACHINE}
         StrCpy $0 0
         !insertmacro AddFileSize $0 "${SETTINGS_PATH}"
-        ${If} $0 == 0
-            Delete "${SETTINGS_PATH}"
-        ${Else}
+        ${If} $0 != 0
             MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
                 "Also delete your Orvalis settings (the music you chose)?$\r$\n$\r$\n${SETTINGS_PATH}" \
                 /SD IDNO IDNO keep_settings
-            Delete "${SETTINGS_PATH}"
+            StrCpy $DeleteSettings 1
             keep_settings:
         ${EndIf}
     ${EndIf}
 
-    Delete "$INSTDIR\ReadMe.txt"
-    Delete "$INSTDIR\Uninstall.exe"
-    RMDir "$INSTDIR"
-    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    ; The user's value goes once the elevated instance has removed the files: a refused elevation changes
+    ; nothing.
+    ${If} $Role == ${ROLE_USER}
+        ${If} $DeleteSettings == 1
+            !insertmacro RunMachinePart "/S /MACHINE /DELETESETTINGS _?=$INSTDIR" "removed"
+        ${Else}
+            !insertmacro RunMachinePart "/S /MACHINE _?=$INSTDIR" "removed"
+        ${EndIf}
+        !insertmacro ClearTheUsersSaver
+    ${ElseIf} $Role == ${ROLE_BOTH}
+        !insertmacro ClearTheUsersSaver
+        !insertmacro RemoveFromTheMachine
+    ${Else}
+        !insertmacro RemoveFromTheMachine
+    ${EndIf}
 SectionEnd

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -33,13 +34,24 @@ constexpr const char* kKeyBgmFile = "BGM\xCC\xA7\xB2\xD9";        // BGMﾌｧ�
 // The longest value the settings file gives back whole; a longer one is read as its first bytes.
 constexpr size_t kMaxIniValueBytes = 255;
 
-// What LoadSettings needs from the platform: the profile reader and the file test.
+// Whether a drive root ("C:\\", or "" for the root of the current folder) is mapped to another computer.
+using RemoteRootQuery = std::function<bool(const std::string& root)>;
+
+// Whether opening `path` would contact another computer: a server name (\\server\..., //server/...), a
+// device path that names no drive letter (\\?\UNC\server\..., and any other that cannot be told apart), or a
+// path on a drive, or relative to a folder, whose root the query calls remote. Looks at the text only.
+bool NamesOtherComputer(std::string_view path, const RemoteRootQuery& isRemoteRoot);
+
+// What LoadSettings needs from the platform: the profile reader, the file test, and what tells a settings
+// file every user shares (one in the system or the Windows folder) and the drives of other computers.
 class SettingsSource {
 public:
     virtual ~SettingsSource() = default;
     virtual std::string ReadIniString(const std::string& section, const std::string& key,
                                       const std::string& file) = 0;
     virtual bool FileExists(const std::string& path) = 0;
+    virtual bool IsSharedFolder(const std::string& folder) = 0;
+    virtual bool IsRemoteRoot(const std::string& root) = 0;
 };
 
 // Reads a setting number: blanks around it allowed, the fraction rounded down (2.7 -> 2, -0.5 -> -1).
@@ -60,7 +72,8 @@ std::string PathInFolder(std::string_view folder, std::string_view name);
 
 // Fills `settings` from the settings file in `hostFolder` and enforces the invariants: bgmFile is
 // empty or names a readable file, bgmKind is 2 only with a bgmFile, browseFolder is the host folder
-// or the music file's folder.
+// or the music file's folder. In a shared folder a music file on another computer counts as missing and
+// is never tested: another user may have written it there, and opening it signs in with this user's name.
 void LoadSettingsFrom(SettingsSource& source, const std::string& hostFolder, SaverSettingsRecord& settings);
 
 }  // namespace orvalis

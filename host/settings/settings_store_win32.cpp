@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/handles_win32.h"
+#include "common/text_win32.h"
 
 namespace orvalis {
 
@@ -40,6 +41,29 @@ std::string HostFolder() {
     return HostFolderOf(std::string(path, length < sizeof path ? length : 0));
 }
 
+bool IsSharedFolder(const std::string& folder) {
+    const std::wstring name = WideFromAnsi(folder);
+    wchar_t system[MAX_PATH] = {};
+    wchar_t windows[MAX_PATH] = {};
+    const UINT systemLength = GetSystemDirectoryW(system, MAX_PATH);
+    const UINT windowsLength = GetWindowsDirectoryW(windows, MAX_PATH);
+    // File names compare as the file system compares them: ordinal, case ignored.
+    const auto same = [&name](const wchar_t* other, UINT length) {
+        return length > 0 && length < MAX_PATH &&
+               CompareStringOrdinal(name.c_str(), static_cast<int>(name.size()), other,
+                                    static_cast<int>(length), TRUE) == CSTR_EQUAL;
+    };
+    return same(system, systemLength) || same(windows, windowsLength);
+}
+
+bool IsRemoteRoot(const std::string& root) {
+    return GetDriveTypeA(root.empty() ? nullptr : root.c_str()) == DRIVE_REMOTE;
+}
+
+bool MusicPathRefused(const std::string& path) {
+    return IsSharedFolder(HostFolder()) && NamesOtherComputer(path, IsRemoteRoot);
+}
+
 std::string SettingsFilePath() {
     return PathInFolder(HostFolder(), kSettingsFileName);
 }
@@ -56,6 +80,14 @@ std::string ProfileSettingsSource::ReadIniString(const std::string& section, con
 
 bool ProfileSettingsSource::FileExists(const std::string& path) {
     return orvalis::FileExists(path);
+}
+
+bool ProfileSettingsSource::IsSharedFolder(const std::string& folder) {
+    return orvalis::IsSharedFolder(folder);
+}
+
+bool ProfileSettingsSource::IsRemoteRoot(const std::string& root) {
+    return orvalis::IsRemoteRoot(root);
 }
 
 }  // namespace orvalis

@@ -25,6 +25,16 @@ std::string HostFolder();
 // The settings file beside the host.
 std::string SettingsFilePath();
 
+// Whether `folder` is the system folder or the Windows folder, where every user shares one settings file.
+bool IsSharedFolder(const std::string& folder);
+
+// Whether a drive root ("" for the current folder's) is a drive of another computer.
+bool IsRemoteRoot(const std::string& root);
+
+// Whether the host's settings may not keep `path`: the settings file is shared and the path names another
+// computer. Looks at the text and the drive types only.
+bool MusicPathRefused(const std::string& path);
+
 // Fills SaverSettings from the settings file beside the host.
 void LoadSettings();
 
@@ -34,6 +44,8 @@ public:
     std::string ReadIniString(const std::string& section, const std::string& key,
                               const std::string& file) override;
     bool FileExists(const std::string& path) override;
+    bool IsSharedFolder(const std::string& folder) override;
+    bool IsRemoteRoot(const std::string& root) override;
 };
 
 }  // namespace orvalis

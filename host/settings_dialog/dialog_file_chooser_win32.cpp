@@ -7,6 +7,7 @@
 
 #include "common/text_win32.h"
 #include "host/settings/settings.h"
+#include "host/settings/settings_store_win32.h"
 
 namespace orvalis::dialog {
 namespace {
@@ -57,6 +58,14 @@ std::optional<std::string> StorablePath(HWND window, const std::wstring& file) {
                                          std::to_string(kMaxMusicPathBytes) +
                                          " バイトを超えるため、設定に保存できません。\n"
                                          "もっと短いパスのファイルを選んでください。"));
+        return std::nullopt;
+    }
+    // The settings file here is every user's: another user's saver would sign in to that computer.
+    if (MusicPathRefused(path)) {
+        ShowWarning(window,
+                    WideFromUtf8("選んだファイルは別のコンピュータにあり、この設定はこのコンピュータの"
+                                 "すべてのユーザーが使うため、設定に保存できません。\n"
+                                 "このコンピュータのドライブにあるファイルを選んでください。"));
         return std::nullopt;
     }
     return path;

@@ -3,6 +3,7 @@ settings file it writes, checked byte for byte."""
 
 import os
 import shutil
+import subprocess
 import sys
 import time
 
@@ -41,6 +42,55 @@ def install_saver(s, ini=None):
         with open(ini_path, "wb") as f:
             f.write(ini)
     return folder, ini_path
+
+
+SERVER = "orvalis-fileserver"
+
+
+def run_reg(s, *args):
+    return subprocess.run(["timeout", "-k", "5", "60", "wine", "reg", *args], env=s.env, stdin=subprocess.DEVNULL,
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=70).returncode
+
+
+def map_network_drive(s):
+    """Drive Y: as a network drive (as the platform reports it) over a folder of the test's output; returns
+    the Unix path of Y:\\orvalis-fileserver. The platform reads the drive types when its services start."""
+    share = s.output_path("share")
+    os.makedirs(os.path.join(share, SERVER), exist_ok=True)
+    drive = os.path.join(s.prefix, "dosdevices", "y:")
+    if os.path.lexists(drive):
+        os.unlink(drive)
+    os.symlink(share, drive)
+    s.check(run_reg(s, "add", "HKLM\\Software\\Wine\\Drives", "/v", "y:", "/d", "network", "/f") == 0,
+            "drive Y: is a network drive")
+    s._wineserver("-k")
+    s._wineserver("-w", timeout=20)
+    return os.path.join(share, SERVER)
+
+
+def unmap_network_drive(s):
+    drive = os.path.join(s.prefix, "dosdevices", "y:")
+    if os.path.lexists(drive):
+        os.unlink(drive)
+    run_reg(s, "delete", "HKLM\\Software\\Wine\\Drives", "/v", "y:", "/f")
+
+
+def install_shared_saver(s, ini):
+    """Both programs and the settings file in the system folder, where every user shares the settings."""
+    folder = s.prefix_path("C:\\windows\\system32")
+    for name in ("Orvalis.scr", "Orvalis.dll"):
+        shutil.copyfile(s.bin_path(name), os.path.join(folder, name))
+    ini_path = os.path.join(folder, "Orvalis.ini")
+    with open(ini_path, "wb") as f:
+        f.write(ini)
+    return folder, ini_path
+
+
+def remove_shared_saver(s):
+    for name in ("Orvalis.scr", "Orvalis.dll", "Orvalis.ini"):
+        path = os.path.join(s.prefix_path("C:\\windows\\system32"), name)
+        if os.path.exists(path):
+            os.unlink(path)
 
 
 def settings_file(kind, repeat, path):
@@ -216,6 +266,42 @@ def test_a_path_too_long_for_the_settings_file_is_refused(s):
     dialog.click_rect(CMD_SET)
     dialog.wait_closed()
     s.check(read(ini) == settings_file(b"2", b"0", fits), "the 255-byte path is saved whole")
+
+
+def test_a_file_on_another_computer_is_refused_in_the_system_folder(s):
+    share = map_network_drive(s)
+    with open(os.path.join(share, "a.wav"), "wb") as f:
+        f.write(b"RIFF")
+    chosen = "Y:\\%s\\a.wav" % SERVER
+    os.makedirs(s.prefix_path("C:\\Music"), exist_ok=True)
+    with open(s.prefix_path("C:\\Music\\start.wav"), "wb") as f:
+        f.write(b"RIFF")
+    original = settings_file(b"2", b"0", b"C:\\Music\\start.wav")
+    try:
+        # Every user's settings: the file on the network drive is refused and nothing of it is saved.
+        folder, ini = install_shared_saver(s, original)
+        dialog = Dialog(s, s.start(os.path.join(folder, "Orvalis.scr"), "/c", name="host-shared"))
+        dialog.click_rect(CMD_FILE, in_panel=True)
+        choose_in_file_dialog(s, chosen)
+        text = dismiss_box(s, dialog)
+        s.check("別のコンピュータ" in text, "the message says the file lies on another computer (%r)" % text)
+        dialog.click_rect(CMD_SET)
+        dialog.wait_closed()
+        s.check(read(ini) == original, "Set writes the previous choice unchanged")
+    finally:
+        remove_shared_saver(s)
+        unmap_network_drive(s)
+    # The user's own copy takes the same file.
+    share = map_network_drive(s)
+    try:
+        dialog, ini = open_dialog(s, original, name="host-own")
+        dialog.click_rect(CMD_FILE, in_panel=True)
+        choose_in_file_dialog(s, chosen)
+        dialog.click_rect(CMD_SET)
+        dialog.wait_closed()
+        s.check(read(ini) == settings_file(b"2", b"0", chosen.encode("ascii")), "saved in the user's own folder")
+    finally:
+        unmap_network_drive(s)
 
 
 def test_first_choice_opens_in_the_saved_folder(s):

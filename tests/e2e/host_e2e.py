@@ -427,6 +427,8 @@ def test_resources(s):
     s.check(values.get("icons") == "1", "one icon")
     s.check(values.get("manifests") == "1", "a manifest")
     s.check(values.get("bitmap101") == "152x112x24", "the 152 x 112 preview picture")
+    s.check(values.get("string1.0411") == "Orvalis", "the display name is string 1 of the Japanese block")
+    s.check(values.get("string1") == "Orvalis", "the display name loads as string 1")
 
 
 if __name__ == "__main__":

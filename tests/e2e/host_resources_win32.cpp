@@ -1,6 +1,6 @@
 // host_resources PROGRAM: prints what a program carries, one "key=value" per line in UTF-8: the version
 // strings of its Japanese block (041104b0) and its translation, how many icons it has, the size of
-// bitmap 101 and whether it has a manifest.
+// bitmap 101, whether it has a manifest, and string 1 with the language of the block that holds it.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -60,6 +60,20 @@ int wmain(int argc, wchar_t** argv) {
         if (header)
             std::printf("bitmap101=%ldx%ldx%u\n", header->biWidth, header->biHeight, header->biBitCount);
     }
+    // Strings come in blocks of 16: string 1 is the second entry of block 1, each entry a length and its
+    // text.
+    if (HRSRC found = FindResourceExW(module, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(1),
+                                      MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT))) {
+        const auto* entry = static_cast<const WCHAR*>(LockResource(LoadResource(module, found)));
+        if (entry) {
+            entry += 1 + entry[0];
+            std::printf("string1.0411=%s\n", Narrow(entry + 1, entry[0]).c_str());
+        }
+    }
+    wchar_t loaded[64] = {};
+    const int loadedLength = LoadStringW(module, 1, loaded, 64);
+    if (loadedLength > 0)
+        std::printf("string1=%s\n", Narrow(loaded, static_cast<UINT>(loadedLength)).c_str());
     FreeLibrary(module);
     return 0;
 }

@@ -9,7 +9,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from dialog_e2e import install_saver, settings_file  # noqa: E402
+from dialog_e2e import (SERVER, install_saver, install_shared_saver, map_network_drive,  # noqa: E402
+                        remove_shared_saver, run_reg, settings_file, unmap_network_drive)
 from harness import TestFailure, main  # noqa: E402
 
 RENDERER_TITLE = "Orvalis_VC"
@@ -177,6 +178,65 @@ def test_wav_without_a_sound_device_runs_silently(s):
     make_tone(s, "C:\\Music\\tone.wav", 1.0, 440)
     run_saver_with(s, "C:\\Music\\tone.wav", 2.0)
     s.check(s.wait_window_gone(RENDERER_TITLE, 10), "no renderer window is left")
+
+
+# Every way a program here reaches a file, an MCI device or a sound: the relay trace prints their arguments.
+TRACED_CALLS = ("CreateFileA;CreateFileW;CreateFile2;GetFileAttributesA;GetFileAttributesW;GetFileAttributesExA;"
+                "GetFileAttributesExW;FindFirstFileA;FindFirstFileW;FindFirstFileExA;FindFirstFileExW;"
+                "mciSendStringA;mciSendStringW;mciSendCommandA;mciSendCommandW;PlaySoundA;PlaySoundW;"
+                "sndPlaySoundA;sndPlaySoundW;mmioOpenA;mmioOpenW")
+
+
+def traced_saver_run(s, folder, music_path, name):
+    """Runs /s from `folder` with the music file set, traced, for three seconds; (relay trace, recorder)."""
+    with open(os.path.join(folder, "Orvalis.ini"), "wb") as f:
+        f.write(settings_file(b"2", b"0", music_path.encode("ascii")))
+    recorder = Recorder(s)
+    host = s.start(os.path.join(folder, "Orvalis.scr"), "/s", name=name, env={"WINEDEBUG": "-all,+relay"})
+    window = s.find_window(RENDERER_TITLE, seconds=60, program=host)
+    shown = time.monotonic()
+    time.sleep(3.0)
+    s.check(host.alive(), "the saver runs with %s" % music_path)
+    s.hold_key(window, "Escape")
+    s.check(host.wait(20) == 0, "the saver ends normally")
+    recorder.stop()
+    with open(host.stderr_path, encoding="utf-8", errors="replace") as f:
+        trace = f.read()
+    return trace, recorder.rms(shown + 1.0, shown + 2.8)
+
+
+def test_a_shared_settings_file_never_reaches_another_computer(s):
+    own, _ = install_saver(s)
+    s.install_texture()
+    server = None
+    try:
+        # Drive Y: holds a real tone, so that only the drive's type keeps it from sounding.
+        make_tone(s, "C:\\Music\\tone.wav", 1.5, 440)
+        shutil.copyfile(s.prefix_path("C:\\Music\\tone.wav"), os.path.join(map_network_drive(s), "tone.wav"))
+        shared, _ = install_shared_saver(s, b"")
+        s.check(run_reg(s, "add", "HKCU\\Software\\Wine\\Debug", "/v", "RelayInclude", "/d", TRACED_CALLS,
+                        "/f") == 0, "the relay trace shows the file, MCI and sound calls")
+        server = SoundServer(s)
+
+        # The saver in the user's own folder plays from the network drive: the trace shows the path it opens.
+        trace, level = traced_saver_run(s, own, "Y:\\%s\\tone.wav" % SERVER, "own-folder")
+        s.log("own folder: level %.3f, %d traced lines name the server" % (level, trace.count(SERVER)))
+        s.check(SERVER in trace, "a saver in its own folder opens the file on the network drive")
+        s.check(level > SOUND, "and plays it (RMS %.3f)" % level)
+
+        for path in ("\\\\%s\\music\\tone.mp3" % SERVER, "//%s/music/tone.wav" % SERVER,
+                     "\\\\?\\UNC\\%s\\music\\tone.mp3" % SERVER, "Y:\\%s\\tone.wav" % SERVER):
+            trace, level = traced_saver_run(s, shared, path, "system-folder-%d" % len(path))
+            s.check("Orvalis.dll" in trace, "the trace shows the host's own file calls")
+            named = [line for line in trace.splitlines() if SERVER in line]
+            s.check(not named, "in the system folder no call names the server for %s: %s" % (path, named[:3]))
+            s.check(level < SILENCE, "and the saver runs silently (RMS %.4f)" % level)
+    finally:
+        if server:
+            server.stop()
+        remove_shared_saver(s)
+        unmap_network_drive(s)
+        run_reg(s, "delete", "HKCU\\Software\\Wine\\Debug", "/v", "RelayInclude", "/f")
 
 
 if __name__ == "__main__":

@@ -239,8 +239,13 @@ def test_silent_install_run_upgrade_uninstall(s):
     for name in PROGRAMS:
         s.check(not os.path.exists(m.installed(name)), "%s not yet in system32" % name)
     s.check(m.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE") is None, "no screen saver set before the install")
+    # Turned off before: the installer's system-parameters call must turn it on.
+    s.check(m.wine("reg", "add", DESKTOP_KEY, "/v", "ScreenSaveActive", "/d", "0", "/f")[0] == 0,
+            "screen saver turned off")
 
-    m.install()
+    p = s.start(m.installer, "/S", seconds=120, name="setup-traced", env={"WINEDEBUG": "+process"})
+    s.check(p.wait(90) == 0, "silent install ended with exit code 0")
+    s.check(not elevated_starts(p), "an elevated silent install does the machine's part itself")
     m.check_installed()
     s.check(os.path.isfile(m.settings) and os.path.getsize(m.settings) == 0,
             "an empty Orvalis.ini is ready for the settings dialog")
@@ -350,12 +355,22 @@ def press_until_gone(s, title, key, seconds=30):
     s.wait_for(gone, seconds, "the wizard %r to close" % title, interval=1)
 
 
+def elevated_starts(program):
+    """The command lines of the elevated second instances a traced installer or uninstaller started."""
+    with open(program.stderr_path, encoding="utf-8", errors="replace") as f:
+        return re.findall(r"trace:process:CreateProcessInternalW .*?(L\".*/MACHINE[^\n]*)", f.read())
+
+
 def test_install_and_uninstall_by_hand(s):
     m = Machine(s)
     setup = "Orvalis (ScreenSaver) Setup"
     title = "Orvalis (ScreenSaver) Uninstall"
+    s.check(m.wine("reg", "add", DESKTOP_KEY, "/v", "ScreenSaveActive", "/d", "0", "/f")[0] == 0,
+            "screen saver turned off")
 
-    installer = s.start(m.installer, seconds=120, name="setup-ui")
+    # The wizard runs as the user; the machine's part runs in the elevated instance it starts and waits for.
+    trace = {"WINEDEBUG": "+process"}
+    installer = s.start(m.installer, seconds=120, name="setup-ui", env=trace)
     window = find_wizard(s, setup)
     s.screenshot("setup-welcome")
     # Install on the welcome page; the files page moves on by itself; Finish on the last page.
@@ -365,9 +380,14 @@ def test_install_and_uninstall_by_hand(s):
     press_until_gone(s, setup, "Return")
     s.check(installer.wait(30) == 0, "installer ended with exit code 0")
     m.check_installed()
+    starts = elevated_starts(installer)
+    s.log("elevated instances: %s" % starts)
+    s.check(len(starts) == 1 and r"/S /MACHINE /D=C:\\Program Files\\Orvalis" in starts[0],
+            "the wizard started one silent elevated instance for the machine's part")
     with open(m.settings, "wb") as f:
         f.write(b"[Section]\r\nBGM\x8b\xe6\x95\xaa=1\r\n")
-    uninstaller = s.start(os.path.join(m.install_dir, "Uninstall.exe"), seconds=120, name="uninstall-ui")
+    uninstaller = s.start(os.path.join(m.install_dir, "Uninstall.exe"), seconds=120, name="uninstall-ui",
+                          env=trace)
     s.check(uninstaller.wait(60) == 0, "uninstaller started and handed over")
     window = find_wizard(s, title)
     s.screenshot("uninstall-confirm")
@@ -381,8 +401,43 @@ def test_install_and_uninstall_by_hand(s):
     s.wait_for(lambda: not os.path.exists(m.settings), 30, "Orvalis.ini deleted after Yes")
     s.wait_for(m.uninstalled, 60, "the uninstaller to finish")
     m.check_removed()
+    # The user's own value goes after the elevated instance has ended.
+    s.wait_for(lambda: m.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE") is None, 30, "SCRNSAVE.EXE cleared")
     s.screenshot("uninstall-finished")
     press_until_gone(s, title, "Return")
+    starts = elevated_starts(uninstaller)
+    s.log("elevated instances: %s" % starts)
+    s.check(len(starts) == 1 and r"/S /MACHINE /DELETESETTINGS _?=C:\\Program Files\\Orvalis" in starts[0],
+            "the uninstaller started one elevated instance, told to delete the settings")
+
+
+def test_a_failed_machine_part_stops_the_wizard(s):
+    m = Machine(s)
+    setup = "Orvalis (ScreenSaver) Setup"
+    s.check(m.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE") is None, "no screen saver set before the install")
+    # A folder where the readme goes: the elevated instance cannot write it and ends with an error.
+    blocker = os.path.join(m.install_dir, "ReadMe.txt")
+    os.makedirs(blocker)
+    try:
+        installer = s.start(m.installer, seconds=120, name="setup-fails")
+        window = find_wizard(s, setup)
+        s.key(window, "Return")
+        # The wizard's message, owned by it and under the same title.
+        box = s.wait_for(lambda: [w for w in wizard_windows(s, setup) if w != window], 60,
+                         "the message about the failed part")[0]
+        s.screenshot("setup-machine-part-failed")
+        s.key(box, "Return")
+        press_until_gone(s, setup, "Return")
+        code = installer.wait(30)
+        s.check(code not in (None, 0), "the wizard ends with an error (exit code %s)" % code)
+        s.check(m.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE") is None, "the user's screen saver is left alone")
+    finally:
+        os.rmdir(blocker)
+    # A run that can write its folder then installs as usual over what the failed one left.
+    m.install(what="install after the failure")
+    m.check_installed()
+    m.uninstall_silently()
+    m.check_removed()
 
 
 if __name__ == "__main__":

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <set>
+#include <vector>
 
 using orvalis::FolderOf;
 using orvalis::HostFolderOf;
@@ -29,11 +30,19 @@ public:
         const auto it = values.find(key);
         return it == values.end() ? std::string() : it->second;
     }
-    bool FileExists(const std::string& path) override { return existing.count(path) > 0; }
+    bool FileExists(const std::string& path) override {
+        tested.insert(path);
+        return existing.count(path) > 0;
+    }
+    bool IsSharedFolder(const std::string& folder) override { return sharedFolders.count(folder) > 0; }
+    bool IsRemoteRoot(const std::string& root) override { return remoteRoots.count(root) > 0; }
 
     std::map<std::string, std::string> values;
     std::set<std::string> existing;
     std::set<std::string> files;
+    std::set<std::string> tested;
+    std::set<std::string> sharedFolders;
+    std::set<std::string> remoteRoots;
 };
 
 }  // namespace
@@ -137,4 +146,85 @@ TEST(LoadSettings, BadNumbersLeaveTheInitialZero) {
     EXPECT_EQ(settings.bgmRepeat, 0);
     EXPECT_EQ(settings.browseFolder, "C:\\");
     EXPECT_EQ(source.files, std::set<std::string>{"C:\\Orvalis.ini"});
+}
+
+TEST(OtherComputer, EachFormOfAServerPathAndLocalPaths) {
+    struct Case {
+        const char* path;
+        bool other;
+        const char* rootAsked;  // nullptr: no drive is asked about
+    };
+    const Case cases[] = {
+        {"\\\\server\\share\\a.mp3", true, nullptr},
+        {"//server/share/a.mp3", true, nullptr},
+        {"\\/server/share\\a.mp3", true, nullptr},
+        {"\\\\?\\UNC\\server\\share\\a.mp3", true, nullptr},
+        {"\\\\.\\UNC\\server\\share\\a.mp3", true, nullptr},
+        {"\\\\?\\GLOBALROOT\\Device\\Mup\\server\\share\\a.mp3", true, nullptr},
+        {"\\\\?\\", true, nullptr},
+        {"\\\\?server\\a.mp3", true, nullptr},
+        {"\\\\a\\C:\\a.mp3", true, nullptr},
+        {"Z:\\Music\\a.mp3", true, "Z:\\"},
+        {"z:a.mp3", true, "Z:\\"},
+        {"\\\\?\\Z:\\a.mp3", true, "Z:\\"},
+        {"C:\\Music\\a.mp3", false, "C:\\"},
+        {"c:/Music/a.mp3", false, "C:\\"},
+        {"\\\\?\\C:\\Music\\a.mp3", false, "C:\\"},
+        {"\\\\.\\c:\\a.wav", false, "C:\\"},
+        {"a:\\a.wav", false, "A:\\"},
+        {"\\Music\\a.mp3", false, ""},
+        {"Music\\a.mp3", false, ""},
+        {"a.mp3", false, ""},
+        {"1:\\a.mp3", false, ""},
+        {"", false, nullptr},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> asked;
+        const bool other = orvalis::NamesOtherComputer(c.path, [&asked](const std::string& root) {
+            asked.push_back(root);
+            return root == "Z:\\";
+        });
+        EXPECT_EQ(other, c.other) << c.path;
+        EXPECT_EQ(asked, c.rootAsked ? std::vector<std::string>{c.rootAsked} : std::vector<std::string>{})
+            << c.path;
+    }
+    // A relative path lies on the drive of the current folder, which may be another computer's.
+    const auto currentIsRemote = [](const std::string& root) { return root.empty(); };
+    EXPECT_TRUE(orvalis::NamesOtherComputer("a.mp3", currentIsRemote));
+    EXPECT_TRUE(orvalis::NamesOtherComputer("\\a.mp3", currentIsRemote));
+    EXPECT_FALSE(orvalis::NamesOtherComputer("C:\\a.mp3", currentIsRemote));
+}
+
+TEST(LoadSettings, ASharedSettingsFileNeverReachesAnotherComputer) {
+    const std::string system = "C:\\windows\\system32";
+    const std::string own = "C:\\users\\me\\Orvalis";
+    for (const char* path :
+         {"\\\\server\\share\\a.mp3", "//server/share/a.wav", "\\\\?\\UNC\\server\\s\\a.mp3", "Z:\\a.mp3"}) {
+        FakeSource source;
+        source.values = {{orvalis::kKeyBgmKind, "2"}, {orvalis::kKeyBgmFile, path}};
+        source.existing = {path};
+        source.sharedFolders = {system};
+        source.remoteRoots = {"Z:\\"};
+        SaverSettingsRecord settings;
+        orvalis::LoadSettingsFrom(source, system, settings);
+        EXPECT_EQ(settings.bgmKind, 0) << path;
+        EXPECT_EQ(settings.bgmFile, "") << path;
+        EXPECT_EQ(settings.browseFolder, system) << path;
+        EXPECT_TRUE(source.tested.empty()) << path << ": the existence test touched it";
+
+        // In the user's own folder the same file plays.
+        orvalis::LoadSettingsFrom(source, own, settings);
+        EXPECT_EQ(settings.bgmKind, 2) << path;
+        EXPECT_EQ(settings.bgmFile, path) << path;
+    }
+    // A local file in the shared folder plays as before.
+    FakeSource source;
+    source.values = {{orvalis::kKeyBgmKind, "2"}, {orvalis::kKeyBgmFile, "D:\\Music\\a.mp3"}};
+    source.existing = {"D:\\Music\\a.mp3"};
+    source.sharedFolders = {system};
+    source.remoteRoots = {"Z:\\"};
+    SaverSettingsRecord settings;
+    orvalis::LoadSettingsFrom(source, system, settings);
+    EXPECT_EQ(settings.bgmKind, 2);
+    EXPECT_EQ(settings.bgmFile, "D:\\Music\\a.mp3");
 }
