@@ -3,3 +3,4 @@
 
 #define IDI_ORVALIS 1
 #define IDB_PREVIEW 101
+#define IDB_PREVIEW_LARGE 102
