@@ -50,6 +50,29 @@ GdiFont MakeRepeatFont(int dpi) {
     return GdiFont(CreateFontIndirectW(&lf));
 }
 
+// At another DPI than the design's the track box's edit field takes the scaled height of the box: the
+// field gets what the box's frame leaves of it. At 96 dpi the box keeps the height its font gives it.
+int WindowHeight(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r.bottom - r.top;
+}
+
+void FitRepeatBoxHeight(HWND box, int dpi, int height) {
+    if (dpi == kDesignDpi) return;
+    const LRESULT field = SendMessageW(box, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    if (field == CB_ERR) return;
+    // NOTE: what the box adds to the field's height differs between systems (and is not always what the
+    // field's height reads back as): a second step takes up what the first one missed.
+    LRESULT request = field + height - WindowHeight(box);
+    for (int step = 0; step < 2 && request > 0; ++step) {
+        SendMessageW(box, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), request);
+        const int got = WindowHeight(box);
+        if (got == height) return;
+        request += height - got;
+    }
+}
+
 void Place(HWND child, const LayoutRect& r) {
     SetWindowPos(child, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -99,6 +122,7 @@ void ApplyDpi(DialogState& s, int dpi) {
     LayoutRect box = s.layout.bgmRepeat;
     box.height += ScaleToDpi(kRepeatListHeight, dpi);
     Place(s.repeatBox, box);
+    FitRepeatBoxHeight(s.repeatBox, dpi, s.layout.bgmRepeat.height);
     Place(s.cmdFile, s.layout.cmdFile0);
     Place(s.cmdSet, s.layout.cmdSet);
     Place(s.cmdCan, s.layout.cmdCan);
