@@ -51,7 +51,8 @@ private:
         info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
         GdiBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (bitmap && bits) std::memcpy(bits, picture.pixels.data(), picture.pixels.size() * sizeof(uint32_t));
+        if (bitmap && bits)
+            std::memcpy(bits, picture.pixels.data(), picture.pixels.size() * sizeof(uint32_t));
         return bitmap;
     }
 
@@ -169,9 +170,9 @@ public:
         // The corners are pixels: the one after each is scaled as an edge, and the corner is the pixel
         // before it.
         const Rect r = ToSurface({x0, y0, x1 + 1 - x0, y1 + 1 - y0});
-        TRIVERTEX v[2] = {{r.x, r.y, top.red, top.green, top.blue, top.alpha},
-                          {r.x + r.width - 1, r.y + r.height - 1, bottom.red, bottom.green, bottom.blue,
-                           bottom.alpha}};
+        TRIVERTEX v[2] = {
+            {r.x, r.y, top.red, top.green, top.blue, top.alpha},
+            {r.x + r.width - 1, r.y + r.height - 1, bottom.red, bottom.green, bottom.blue, bottom.alpha}};
         GRADIENT_RECT rect{0, 1};
         GradientFill(surfaceDc_.get(), v, 2, &rect, 1, GRADIENT_FILL_RECT_V);
     }

@@ -62,7 +62,8 @@ void PlaceWindow(HWND window) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) screen = monitor.rcMonitor;
+    if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor))
+        screen = monitor.rcMonitor;
     const Point at = DialogPosition(screen.right - screen.left, screen.bottom - screen.top,
                                     outer.right - outer.left, outer.bottom - outer.top);
     SetWindowPos(window, nullptr, screen.left + at.x, screen.top + at.y, 0, 0,
@@ -251,8 +252,9 @@ HWND CreateDialogWindow(DialogState& state) {
     const SIZE design = FrameSize(state.layout);
     // The caption is ASCII and other instances look for it by its exact bytes.
     const std::wstring caption = WideFromAnsi(kSettingsWindowTitle);
-    HWND window = CreateWindowExW(kExStyle, kWindowClass, caption.c_str(), kStyle, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, design.cx, design.cy, nullptr, nullptr, state.instance, &state);
+    HWND window =
+        CreateWindowExW(kExStyle, kWindowClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                        design.cx, design.cy, nullptr, nullptr, state.instance, &state);
     if (window == nullptr) return nullptr;
     state.layout = LayoutForDpi(WindowDpi(window));
     const SIZE frame = FrameSize(state.layout);

@@ -12,9 +12,9 @@ TEST(DpiScale, RoundsAsMulDiv) {
         int a, b, c, expected;
     };
     const Case cases[] = {
-        {13, 144, 96, 20},   {13, 120, 96, 16},  {-13, 144, 96, -20}, {243, 120, 96, 304}, {243, 144, 96, 365},
-        {496, 120, 96, 620}, {5, 1, 2, 3},       {-5, 1, 2, -3},      {5, -1, 2, -3},      {7, 3, 0, -1},
-        {12, 168, 96, 21},   {77, 96, 144, 51},  {116, 96, 144, 77},  {4, 96, 96, 4},
+        {13, 144, 96, 20},   {13, 120, 96, 16}, {-13, 144, 96, -20}, {243, 120, 96, 304}, {243, 144, 96, 365},
+        {496, 120, 96, 620}, {5, 1, 2, 3},      {-5, 1, 2, -3},      {5, -1, 2, -3},      {7, 3, 0, -1},
+        {12, 168, 96, 21},   {77, 96, 144, 51}, {116, 96, 144, 77},  {4, 96, 96, 4},
     };
     for (const Case& k : cases)
         EXPECT_EQ(MulDivRound(k.a, k.b, k.c), k.expected) << k.a << " * " << k.b << " / " << k.c;
@@ -30,7 +30,7 @@ TEST(DpiScale, ScalesEachSideOfARectangle) {
     const Box b = ScaleRectToDpi(Box{12, 16, 469, 165}, 144);
     EXPECT_EQ(b.left, 18);
     EXPECT_EQ(b.top, 24);
-    EXPECT_EQ(b.width, 704);  // 703.5
+    EXPECT_EQ(b.width, 704);   // 703.5
     EXPECT_EQ(b.height, 248);  // 247.5
     const Box same = ScaleRectToDpi(Box{28, 76, 13, 13}, 96);
     EXPECT_EQ(same.left, 28);

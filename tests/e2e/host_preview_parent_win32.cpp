@@ -6,8 +6,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 

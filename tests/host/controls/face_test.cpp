@@ -193,8 +193,8 @@ TEST(FacePictures, BitmapFileLayout) {
 TEST(FaceGeometry, PiecesAtAnotherDpi) {
     const PixelPieces p = FacePiecesPixels(77 * kTwipsPerPixel, 25 * kTwipsPerPixel);
     ASSERT_EQ(p.count, 8);
-    const Rect destinations[8] = {{0, 0, 6, 6},     {6, 0, 104, 6},  {110, 0, 6, 6}, {110, 6, 6, 26},
-                                  {110, 32, 6, 6},  {6, 32, 104, 6}, {0, 32, 6, 6},  {0, 6, 6, 26}};
+    const Rect destinations[8] = {{0, 0, 6, 6},    {6, 0, 104, 6},  {110, 0, 6, 6}, {110, 6, 6, 26},
+                                  {110, 32, 6, 6}, {6, 32, 104, 6}, {0, 32, 6, 6},  {0, 6, 6, 26}};
     const Rect sources[8] = {{0, 0, 6, 6},   {6, 0, 84, 6},  {90, 0, 6, 6}, {90, 6, 6, 26},
                              {90, 32, 6, 6}, {6, 32, 84, 6}, {0, 32, 6, 6}, {0, 6, 6, 26}};
     for (int i = 0; i < 8; ++i) {
@@ -213,7 +213,8 @@ TEST(FacePictures, MadeForTheDpiFromWholePixels) {
     EXPECT_EQ(same.width, 64);
     EXPECT_EQ(same.height, 25);
     const FacePicture design = Face(FaceImage::Normal);
-    EXPECT_TRUE(std::equal(same.pixels.begin(), same.pixels.end(), design.pixels.begin(), design.pixels.end()));
+    EXPECT_TRUE(
+        std::equal(same.pixels.begin(), same.pixels.end(), design.pixels.begin(), design.pixels.end()));
 
     // 150 %: 96 x 38; down the middle column the margin takes rows 0-1, the frame row 2, the top band
     // rows 3-4, and at the bottom the bands rows 32-34, the frame row 35, the margin rows 36-37.
@@ -222,7 +223,9 @@ TEST(FacePictures, MadeForTheDpiFromWholePixels) {
     ASSERT_EQ(mid.height, 38);
     ASSERT_EQ(mid.pixels.size(), 96u * 38);
     const uint32_t column[6] = {0xE2DFD6, 0xD6D0C5, 0xD6D0C5, 0x003C74, 0xF8F7F0, 0xF8F7F0};
-    auto at = [&](int x, int y) { return mid.pixels[static_cast<size_t>(y * mid.width + x)]; };
+    auto at = [&](int x, int y) {
+        return mid.pixels[static_cast<size_t>(y) * static_cast<size_t>(mid.width) + static_cast<size_t>(x)];
+    };
     EXPECT_EQ(at(45, 0), 0xE0DCC9u);
     EXPECT_EQ(at(45, 1), 0xE0DCC9u);
     EXPECT_EQ(at(45, 2), 0x003C74u);
@@ -238,7 +241,9 @@ TEST(FacePictures, MadeForTheDpiFromWholePixels) {
     ASSERT_EQ(twice.height, 50);
     const FacePicture pressed = Face(FaceImage::Pressed);
     for (auto [x, y] : {std::pair{0, 0}, {5, 5}, {60, 4}, {127, 49}, {64, 47}})
-        EXPECT_EQ(twice.pixels[static_cast<size_t>(y * 128 + x)], pressed.At(x / 2, y / 2)) << x << "," << y;
+        EXPECT_EQ(twice.pixels[static_cast<size_t>(y) * 128 + static_cast<size_t>(x)],
+                  pressed.At(x / 2, y / 2))
+            << x << "," << y;
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "host/host_resources.h"
 #include "common/dpi_scale.h"
+#include "host/host_resources.h"
 #include "host/preview/preview_window_win32.h"
 
 using orvalis::CreatePreviewWindow;
@@ -227,9 +227,9 @@ namespace {
 
 // The large picture, rows top first, as the preview brings it to another DPI.
 Pixels LargePreviewPicture() {
-    auto picture = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
-                                                   MAKEINTRESOURCEW(IDB_PREVIEW_LARGE), IMAGE_BITMAP, 0, 0,
-                                                   LR_CREATEDIBSECTION));
+    auto picture =
+        static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_PREVIEW_LARGE),
+                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     EXPECT_NE(picture, nullptr);
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);

@@ -190,14 +190,54 @@ TEST(DialogLayout, EveryRectangleScaledToTheDpi) {
         int markSize, fontHeight, lineWidth;
     };
     const Case cases[] = {
-        {96, 496, 243, {12, 16, 469, 165}, {324, 200, 77, 25}, {12, 208, 207, 13}, {28, 56, 13, 13},
-         {72, 116, 373, 33}, {112, 52, 41, 20}, 12, -13, 1},
-        {120, 620, 304, {15, 20, 586, 206}, {405, 250, 96, 31}, {15, 260, 259, 16}, {35, 70, 16, 16},
-         {90, 145, 466, 41}, {140, 65, 51, 25}, 15, -16, 1},
-        {144, 744, 365, {18, 24, 704, 248}, {486, 300, 116, 38}, {18, 312, 311, 20}, {42, 84, 20, 20},
-         {108, 174, 560, 50}, {168, 78, 62, 30}, 18, -20, 1},
-        {192, 992, 486, {24, 32, 938, 330}, {648, 400, 154, 50}, {24, 416, 414, 26}, {56, 112, 26, 26},
-         {144, 232, 746, 66}, {224, 104, 82, 40}, 24, -26, 2},
+        {96,
+         496,
+         243,
+         {12, 16, 469, 165},
+         {324, 200, 77, 25},
+         {12, 208, 207, 13},
+         {28, 56, 13, 13},
+         {72, 116, 373, 33},
+         {112, 52, 41, 20},
+         12,
+         -13,
+         1},
+        {120,
+         620,
+         304,
+         {15, 20, 586, 206},
+         {405, 250, 96, 31},
+         {15, 260, 259, 16},
+         {35, 70, 16, 16},
+         {90, 145, 466, 41},
+         {140, 65, 51, 25},
+         15,
+         -16,
+         1},
+        {144,
+         744,
+         365,
+         {18, 24, 704, 248},
+         {486, 300, 116, 38},
+         {18, 312, 311, 20},
+         {42, 84, 20, 20},
+         {108, 174, 560, 50},
+         {168, 78, 62, 30},
+         18,
+         -20,
+         1},
+        {192,
+         992,
+         486,
+         {24, 32, 938, 330},
+         {648, 400, 154, 50},
+         {24, 416, 414, 26},
+         {56, 112, 26, 26},
+         {144, 232, 746, 66},
+         {224, 104, 82, 40},
+         24,
+         -26,
+         2},
     };
     auto same = [](const LayoutRect& a, const LayoutRect& b) {
         return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;
@@ -220,11 +260,11 @@ TEST(DialogLayout, EveryRectangleScaledToTheDpi) {
     }
     // Every rectangle of the table takes part; at 96 dpi each is its design value.
     const DialogLayout design = LayoutForDpi(96);
-    const LayoutRect all[] = {design.cmdCan, design.imgRa0, design.imgRa1, design.shape3, design.lbl15,
-                              design.lbl14,  design.cmdFile0, design.imgBgm[0], design.imgBgm[2],
-                              design.lblBgm[0], design.lblBgm[1], design.lblBgm[2]};
-    const LayoutRect table[] = {kCmdCan, kImgRa0, kImgRa1, kShape3, kLbl15, kLbl14, kCmdFile0,
-                                kImgBgm[0], kImgBgm[2], kLblBgm[0], kLblBgm[1], kLblBgm[2]};
+    const LayoutRect all[] = {design.cmdCan,    design.imgRa0,    design.imgRa1,    design.shape3,
+                              design.lbl15,     design.lbl14,     design.cmdFile0,  design.imgBgm[0],
+                              design.imgBgm[2], design.lblBgm[0], design.lblBgm[1], design.lblBgm[2]};
+    const LayoutRect table[] = {kCmdCan,   kImgRa0,    kImgRa1,    kShape3,    kLbl15,     kLbl14,
+                                kCmdFile0, kImgBgm[0], kImgBgm[2], kLblBgm[0], kLblBgm[1], kLblBgm[2]};
     for (size_t i = 0; i < std::size(all); ++i) EXPECT_TRUE(same(all[i], table[i])) << i;
     const DialogLayout big = LayoutForDpi(144);
     EXPECT_TRUE(same(big.cmdCan, {606, 300, 116, 38}));
@@ -241,12 +281,14 @@ TEST(DialogPictures, MarksAtEveryScaleComeFromTheirArtwork) {
     const std::vector<uint32_t> own = MarkPicture(true, 12);
     ASSERT_EQ(own.size(), 144u);
     for (int y = 0; y < 12; ++y)
-        for (int x = 0; x < 12; ++x) EXPECT_EQ(own[static_cast<size_t>(y * 12 + x)], Packed(MarkPixel(true, x, y)));
+        for (int x = 0; x < 12; ++x)
+            EXPECT_EQ(own[static_cast<size_t>(y) * 12 + static_cast<size_t>(x)],
+                      Packed(MarkPixel(true, x, y)));
     // At 200 % the 24 x 24 artwork, drawn at that size: its dot is 10 pixels across, not a doubled 12 x 12.
     const std::vector<uint32_t> large = MarkPicture(true, 24);
     ASSERT_EQ(large.size(), 576u);
     int dot = 0;
-    for (int x = 0; x < 24; ++x) dot += large[static_cast<size_t>(11 * 24 + x)] == 0x003C74;
+    for (int x = 0; x < 24; ++x) dot += large[11u * 24 + static_cast<size_t>(x)] == 0x003C74;
     EXPECT_EQ(dot, 10);
     EXPECT_EQ(large[0], 0xE0E0E0u);
     // At 150 % it is smoothed down from the large one: the centre keeps the dot, the ring's edge blends.
@@ -264,14 +306,18 @@ TEST(DialogPictures, HandCursorAtTheSystemsCursorSize) {
     const SizedCursorMasks same = HandCursorMasksForSize(32);
     EXPECT_EQ(same.hotX, 12);
     EXPECT_EQ(same.hotY, 10);
-    EXPECT_TRUE(std::equal(design.andMask.begin(), design.andMask.end(), same.andMask.begin(), same.andMask.end()));
-    EXPECT_TRUE(std::equal(design.xorMask.begin(), design.xorMask.end(), same.xorMask.begin(), same.xorMask.end()));
+    EXPECT_TRUE(
+        std::equal(design.andMask.begin(), design.andMask.end(), same.andMask.begin(), same.andMask.end()));
+    EXPECT_TRUE(
+        std::equal(design.xorMask.begin(), design.xorMask.end(), same.xorMask.begin(), same.xorMask.end()));
     // 48 x 48 at 150 %: 6 bytes a row, the hot spot at (18, 15) on the finger's tip.
     const SizedCursorMasks big = HandCursorMasksForSize(48);
     EXPECT_EQ(big.hotX, 18);
     EXPECT_EQ(big.hotY, 15);
     ASSERT_EQ(big.andMask.size(), 6u * 48);
-    auto opaque = [&](int x, int y) { return !(big.andMask[static_cast<size_t>(y * 6 + x / 8)] & (0x80 >> (x % 8))); };
+    auto opaque = [&](int x, int y) {
+        return !(big.andMask[static_cast<size_t>(y) * 6 + static_cast<size_t>(x / 8)] & (0x80 >> (x % 8)));
+    };
     EXPECT_TRUE(opaque(18, 15));
     EXPECT_FALSE(opaque(18, 13));
     EXPECT_FALSE(opaque(2, 2));

@@ -1,4 +1,5 @@
-// The settings window in-process: the caption zoom it asks for when it opens and closes.
+// The settings window in-process: the caption zoom it asks for when it opens and closes, and its layout
+// after a change of DPI.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -94,7 +95,8 @@ void CALLBACK MoveToA200PercentMonitor(HWND, UINT, UINT_PTR, DWORD) {
     RECT frame{0, 0, 992, 486};
     AdjustWindowRectEx(&frame, GetWindowLongW(dialog, GWL_STYLE), FALSE, GetWindowLongW(dialog, GWL_EXSTYLE));
     suggested = {20, 10, 20 + frame.right - frame.left, 10 + frame.bottom - frame.top};
-    SendMessageW(dialog, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    SendMessageW(dialog, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(192, 192),
+                 reinterpret_cast<LPARAM>(&suggested));
     GetClientRect(dialog, &afterDpiChange.client);
     EnumChildWindows(dialog, NoteChild, 0);
     PostMessageW(dialog, WM_CLOSE, 0, 0);
