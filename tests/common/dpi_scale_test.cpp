@@ -49,9 +49,15 @@ TEST(DpiScale, ResamplesByArea) {
     // Doubling repeats every pixel.
     EXPECT_EQ(ResamplePixels(std::vector<uint32_t>{0x010203, 0xFFFFFF}, 2, 1, 4, 1),
               (std::vector<uint32_t>{0x010203, 0x010203, 0xFFFFFF, 0xFFFFFF}));
-    // Too few pixels, or no size, give nothing.
+    // A single column shrinks down its rows.
+    EXPECT_EQ(ResamplePixels(std::vector<uint32_t>{0x000000, 0x0000FE}, 1, 2, 1, 1),
+              std::vector<uint32_t>{0x00007F});
+    // Too few pixels, or no size on either side, give nothing.
     EXPECT_TRUE(ResamplePixels(four, 3, 2, 1, 1).empty());
     EXPECT_TRUE(ResamplePixels(four, 2, 2, 0, 1).empty());
+    EXPECT_TRUE(ResamplePixels(four, 2, 2, 1, 0).empty());
+    EXPECT_TRUE(ResamplePixels(four, 2, 0, 1, 1).empty());
+    EXPECT_TRUE(ResamplePixels(four, 0, 2, 1, 1).empty());
 }
 
 }  // namespace
