@@ -139,6 +139,61 @@ def test_button_face_at_144_dpi(s):
         set_log_pixels(s, 96)
 
 
+def size_of(info):
+    left, top, right, bottom = info["window"]
+    return right - left, bottom - top
+
+
+def box_size(s, dpi):
+    """The size of the message box the host shows when its renderer is missing."""
+    folder = s.prefix_path("C:\\Lone")
+    os.makedirs(folder, exist_ok=True)
+    subprocess.run(["cp", s.bin_path("Orvalis.scr"), folder], check=True, timeout=30)
+    host = s.start(os.path.join(folder, "Orvalis.scr"), "/c", name="box-%d" % dpi)
+    s.find_window(dialog_e2e.BOX_CAPTION, program=host)
+    info = s.wait_for(lambda: s.win_info(dialog_e2e.BOX_CAPTION, children=True), 10, "the box's details")
+    button = [c for c in info["children"] if c["class"].lower() == "button" and c["visible"]][0]
+    s.screenshot("box-%d" % dpi)
+    s.click_child(dialog_e2e.BOX_CAPTION, button["text"])
+    s.check(host.wait(10) == 0, "the box's host ends")
+    return size_of(info)
+
+
+def file_dialog_size(s, dpi):
+    # The file row is kept only with a file that is there.
+    with open(s.prefix_path("C:\\start.wav"), "wb") as f:
+        f.write(b"RIFF")
+    dialog, _ = dialog_e2e.open_dialog(s, dialog_e2e.settings_file(b"2", b"0", b"C:\\start.wav"),
+                                        name="chooser-%d" % dpi)
+    panel = scaled_rect(dialog_e2e.PANEL, dpi)
+    left, top, width, height = scaled_rect(dialog_e2e.CMD_FILE, dpi)
+    dialog.click(panel[0] + left + width // 2, panel[1] + top + height // 2)
+    x_id = s.find_window(dialog_e2e.FILE_DIALOG, seconds=30)
+    # Its title is not ASCII: its size comes from the X server.
+    size = s.wait_for(lambda: s.window_geometry(x_id)[2:], 10, "the file dialog's size")
+    s.screenshot("file-dialog-%d" % dpi)
+    dialog_e2e.cancel_file_dialog(s)
+    close(s, dialog, dpi)
+    return size
+
+
+def test_boxes_and_the_file_dialog_follow_the_dpi(s):
+    # The message box and the file dialog belong to the host's per-monitor aware process: they lay
+    # themselves out at 150 % as well, about half as large again as at 100 %.
+    sizes = {}
+    try:
+        for dpi in (96, 144):
+            set_log_pixels(s, dpi)
+            sizes[dpi] = (box_size(s, dpi), file_dialog_size(s, dpi))
+    finally:
+        set_log_pixels(s, 96)
+    s.log("message box and file dialog at 96 dpi: %s, at 144 dpi: %s" % (sizes[96], sizes[144]))
+    for what, small, large in (("the message box", sizes[96][0], sizes[144][0]),
+                               ("the file dialog", sizes[96][1], sizes[144][1])):
+        ratios = [b / a for a, b in zip(small, large)]
+        s.check(all(1.25 <= r <= 1.7 for r in ratios), "%s grows with the DPI (%s to %s)" % (what, small, large))
+
+
 def test_preview_in_process_at_144_and_192_dpi(s):
     program = os.path.join(os.path.dirname(s.bin_dir), "tests-bin", "host_preview_win32_tests.exe")
     try:
