@@ -23,7 +23,8 @@ constexpr UINT_PTR kTmrMouse = 1;
 class FaceBitmaps {
 public:
     HBITMAP Get(FaceImage face, int dpi) {
-        GdiBitmap& bitmap = bitmaps_[{dpi, static_cast<int>(face)}];
+        const std::pair<int, int> key(dpi, static_cast<int>(face));
+        GdiBitmap& bitmap = bitmaps_[key];
         if (!bitmap) bitmap = dpi == kDesignDpi ? Make(face) : Make(BuildFacePicture(face, dpi));
         return bitmap.get();
     }
