@@ -1,5 +1,7 @@
 #include "host/settings_dialog/dialog_window_win32.h"
 
+#include <utility>
+
 #include "common/dpi_scale.h"
 #include "common/dpi_win32.h"
 #include "host/controls/command_win32.h"
@@ -96,6 +98,19 @@ void KeepFocusOnAnEnabledControl(const DialogState& s) {
     }
 }
 
+// The track box's font, place and height at the layout's DPI.
+void LayOutRepeatBox(DialogState& s, int dpi) {
+    // The box lets go of its old font before that font is deleted.
+    GdiFont repeatFont = MakeRepeatFont(dpi);
+    HGDIOBJ font = repeatFont ? repeatFont.get() : GetStockObject(DEFAULT_GUI_FONT);
+    SendMessageW(s.repeatBox, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    s.repeatFont = std::move(repeatFont);
+    LayoutRect box = s.layout.bgmRepeat;
+    box.height += ScaleToDpi(kRepeatListHeight, dpi);
+    Place(s.repeatBox, box);
+    FitRepeatBoxHeight(s.repeatBox, dpi, s.layout.bgmRepeat.height);
+}
+
 }  // namespace
 
 void CreateControls(DialogState& s) {
@@ -116,13 +131,7 @@ void ApplyDpi(DialogState& s, int dpi) {
     s.linkCursor = MakeLinkCursor(s.instance, dpi);
     if (s.panel == nullptr) return;
     Place(s.panel, s.layout.picC);
-    s.repeatFont = MakeRepeatFont(dpi);
-    HGDIOBJ repeatFont = s.repeatFont ? s.repeatFont.get() : GetStockObject(DEFAULT_GUI_FONT);
-    SendMessageW(s.repeatBox, WM_SETFONT, reinterpret_cast<WPARAM>(repeatFont), TRUE);
-    LayoutRect box = s.layout.bgmRepeat;
-    box.height += ScaleToDpi(kRepeatListHeight, dpi);
-    Place(s.repeatBox, box);
-    FitRepeatBoxHeight(s.repeatBox, dpi, s.layout.bgmRepeat.height);
+    LayOutRepeatBox(s, dpi);
     Place(s.cmdFile, s.layout.cmdFile0);
     Place(s.cmdSet, s.layout.cmdSet);
     Place(s.cmdCan, s.layout.cmdCan);
