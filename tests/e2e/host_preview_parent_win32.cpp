@@ -1,15 +1,12 @@
-// host_preview_parent WIDTH HEIGHT X Y [aware]: a borderless window titled "PreviewArea" that stands in for
-// the preview area of the Display Properties dialog. Prints its handle in decimal, the number the saver
-// gets after /p, then runs until it is closed. Its own background is magenta, so any black inside it was
-// painted by the preview. With "aware" the program is per-monitor DPI aware, as the system's dialogs are,
-// and WIDTH and HEIGHT are real pixels.
+// host_preview_parent WIDTH HEIGHT X Y: a borderless window titled "PreviewArea" that stands in for the
+// preview area of the Display Properties dialog. Prints its handle in decimal, the number the saver gets
+// after /p, then runs until it is closed. Its own background is magenta, so any black inside it was
+// painted by the preview.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -27,13 +24,6 @@ int main(int argc, char** argv) {
     if (argc < 5) {
         std::fprintf(stderr, "usage: host_preview_parent WIDTH HEIGHT X Y\n");
         return 2;
-    }
-    if (argc > 5 && std::strcmp(argv[5], "aware") == 0) {
-        using SetContextFn = BOOL(WINAPI*)(HANDLE);
-        auto set = reinterpret_cast<SetContextFn>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
-        // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
-        if (set == nullptr || !set(reinterpret_cast<HANDLE>(static_cast<intptr_t>(-4)))) SetProcessDPIAware();
     }
     const int width = std::atoi(argv[1]);
     const int height = std::atoi(argv[2]);
