@@ -27,7 +27,7 @@ bool HostMain(HINSTANCE instance, const std::string& commandLine) {
     if (mode == HostMode::Preview) {
         const auto parent = reinterpret_cast<HWND>(
             static_cast<intptr_t>(static_cast<int32_t>(PreviewParentHandle(commandLine))));
-        HWND preview = CreatePreviewWindow(instance);
+        HWND preview = CreatePreviewWindow(instance, parent);
         if (!preview) return false;
         if (!EmbedPreviewWindow(preview, parent)) {
             DestroyWindow(preview);

@@ -2,9 +2,13 @@
 
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 
+#include "common/dpi_scale.h"
+#include "common/dpi_win32.h"
 #include "common/handles_win32.h"
 #include "common/text_win32.h"
 #include "common/window_state_win32.h"
@@ -15,19 +19,18 @@ namespace {
 
 constexpr UINT_PTR kTmrMouse = 1;
 
-// Caption fonts are given in points for a 96-dpi screen.
-constexpr int kDesignDpi = 96;
-
-// The six face pictures as 24-bit DIB sections, made once per process.
+// The six face pictures as DIB sections, made once per process for each DPI a button is shown at.
 class FaceBitmaps {
 public:
-    HBITMAP Get(FaceImage face) {
-        GdiBitmap& bitmap = bitmaps_[static_cast<int>(face)];
-        if (!bitmap) bitmap = Make(face);
+    HBITMAP Get(FaceImage face, int dpi) {
+        const std::pair<int, int> key(dpi, static_cast<int>(face));
+        GdiBitmap& bitmap = bitmaps_[key];
+        if (!bitmap) bitmap = dpi == kDesignDpi ? Make(face) : Make(BuildFacePicture(face, dpi));
         return bitmap.get();
     }
 
 private:
+    // The 96-dpi picture from its bitmap file.
     static GdiBitmap Make(FaceImage face) {
         const std::vector<uint8_t> bmp = FacePictureBmp(face);
         BITMAPINFO info{};
@@ -38,7 +41,23 @@ private:
             std::memcpy(bits, bmp.data() + kFaceBmpHeaderSize, bmp.size() - kFaceBmpHeaderSize);
         return bitmap;
     }
-    GdiBitmap bitmaps_[kFaceImageCount];
+
+    static GdiBitmap Make(const ScaledFacePicture& picture) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = picture.width;
+        info.bmiHeader.biHeight = -picture.height;  // rows top first
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        GdiBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (bitmap && bits)
+            std::memcpy(bits, picture.pixels.data(), picture.pixels.size() * sizeof(uint32_t));
+        return bitmap;
+    }
+
+    std::map<std::pair<int, int>, GdiBitmap> bitmaps_;  // by DPI and face
 };
 
 FaceBitmaps& Faces() {
@@ -46,10 +65,11 @@ FaceBitmaps& Faces() {
     return faces;
 }
 
-ButtonFont FontFromLogFont(const LOGFONTW& lf) {
+// A font made for `dpi`, as the 96-dpi size in points the property keeps.
+ButtonFont FontFromLogFont(const LOGFONTW& lf, int dpi) {
     ButtonFont f;
     f.name = Utf8FromWide(lf.lfFaceName);
-    f.size = std::abs(lf.lfHeight) * 72.0 / kDesignDpi;
+    f.size = ScaleFromDpi(std::abs(lf.lfHeight), dpi) * 72.0 / kDesignDpi;
     f.weight = static_cast<int16_t>(lf.lfWeight);
     f.italic = lf.lfItalic != 0;
     f.underline = lf.lfUnderline != 0;
@@ -81,7 +101,9 @@ public:
     Command& Model() { return model_; }
 
     void Resize(int width, int height) {
-        if (width == width_ && height == height_ && surface_) return;
+        const int dpi = WindowDpi(hwnd_);
+        if (width == width_ && height == height_ && dpi == dpi_ && surface_) return;
+        dpi_ = dpi;
         ReleaseSurface();
         width_ = width > 0 ? width : 0;
         height_ = height > 0 ? height : 0;
@@ -134,8 +156,8 @@ public:
         propertyChanged_ = std::move(handler);
     }
 
-    // CommandHost
-    Rect SurfacePixels() const override { return {0, 0, width_, height_}; }
+    // CommandHost: the model works in 96-dpi pixels; the window draws them at its DPI.
+    Rect SurfacePixels() const override { return {0, 0, DesignWidth(), DesignHeight()}; }
 
     void ClearSurface() override {
         if (!surface_) return;
@@ -146,15 +168,23 @@ public:
     void FillGradient(int32_t x0, int32_t y0, const GradientColour& top, int32_t x1, int32_t y1,
                       const GradientColour& bottom) override {
         if (!surface_) return;
-        TRIVERTEX v[2] = {{x0, y0, top.red, top.green, top.blue, top.alpha},
-                          {x1, y1, bottom.red, bottom.green, bottom.blue, bottom.alpha}};
+        // The corners are pixels: the one after each is scaled as an edge, and the corner is the pixel
+        // before it.
+        const Rect r = ToSurface({x0, y0, x1 + 1 - x0, y1 + 1 - y0});
+        TRIVERTEX v[2] = {
+            {r.x, r.y, top.red, top.green, top.blue, top.alpha},
+            {r.x + r.width - 1, r.y + r.height - 1, bottom.red, bottom.green, bottom.blue, bottom.alpha}};
         GRADIENT_RECT rect{0, 1};
         GradientFill(surfaceDc_.get(), v, 2, &rect, 1, GRADIENT_FILL_RECT_V);
     }
 
-    void CopyPiece(FaceImage face, const Rect& s, const Rect& d) override {
-        HBITMAP picture = Faces().Get(face);
+    void CopyPiece(FaceImage face, const Rect& design, const Rect& destination) override {
+        HBITMAP picture = Faces().Get(face, dpi_);
         if (!surface_ || !picture) return;
+        const int pictureWidth = ScaleToDpi(kFaceWidth, dpi_);
+        const int pictureHeight = ScaleToDpi(kFaceHeight, dpi_);
+        const Rect s = ScaleFaceRect(design, kFaceWidth, kFaceHeight, pictureWidth, pictureHeight, dpi_);
+        const Rect d = ToSurface(destination);
         const Selection selected(faceDc_.get(), picture);
         // Whole rows and columns are repeated or dropped; nothing is blended.
         SetStretchBltMode(surfaceDc_.get(), COLORONCOLOR);
@@ -175,7 +205,7 @@ public:
         if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
         LOGFONTW lf{};
         if (!font || !GetObjectW(font, sizeof(lf), &lf)) return nullptr;
-        return std::make_shared<ButtonFont>(FontFromLogFont(lf));
+        return std::make_shared<ButtonFont>(FontFromLogFont(lf, dpi_));
     }
 
     void OnTimer() {
@@ -189,6 +219,14 @@ public:
     }
 
 private:
+    int DesignWidth() const { return ScaleFromDpi(width_, dpi_); }
+    int DesignHeight() const { return ScaleFromDpi(height_, dpi_); }
+
+    // A rectangle in 96-dpi pixels on the surface at the window's DPI.
+    Rect ToSurface(const Rect& design) const {
+        return ScaleFaceRect(design, DesignWidth(), DesignHeight(), width_, height_, dpi_);
+    }
+
     void ReleaseSurface() {
         if (!surface_) return;
         surfaceSelection_.reset();
@@ -200,10 +238,11 @@ private:
     HFONT CaptionFont() {
         const FontRef& f = model_.Label().font;
         if (!f) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-        if (font_ && fontKey_ == *f) return font_.get();
+        if (font_ && fontKey_ == *f && fontDpi_ == dpi_) return font_.get();
         font_.reset();
         fontKey_ = *f;
-        const int height = -static_cast<int>(std::lround(f->size * kDesignDpi / 72));
+        fontDpi_ = dpi_;
+        const int height = -ScaleToDpi(static_cast<int>(std::lround(f->size * kDesignDpi / 72)), dpi_);
         font_.reset(CreateFontW(height, 0, 0, 0, f->weight, f->italic, f->underline, f->strikethrough,
                                 static_cast<DWORD>(f->charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, WideFromUtf8(f->name).c_str()));
@@ -215,10 +254,10 @@ private:
         const std::wstring text = WideFromUtf8(label.text);
         if (text.empty()) return;
         RECT r;
-        r.left = TwipsToPixels(label.leftTwips);
-        r.top = static_cast<LONG>(std::lround(label.topTwips / kTwipsPerPixel));
-        r.right = r.left + TwipsToPixels(label.widthTwips);
-        r.bottom = r.top + TwipsToPixels(label.heightTwips);
+        r.left = ScaleToDpi(TwipsToPixels(label.leftTwips), dpi_);
+        r.top = ScaleToDpi(static_cast<int>(std::lround(label.topTwips / kTwipsPerPixel)), dpi_);
+        r.right = r.left + ScaleToDpi(TwipsToPixels(label.widthTwips), dpi_);
+        r.bottom = r.top + ScaleToDpi(TwipsToPixels(label.heightTwips), dpi_);
         const Selection font(dc, CaptionFont());
         SetBkMode(dc, TRANSPARENT);
         const UINT format = DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP;
@@ -257,8 +296,10 @@ private:
     uint32_t* bits_ = nullptr;
     int width_ = 0;
     int height_ = 0;
+    int dpi_ = kDesignDpi;
     GdiFont font_;
     ButtonFont fontKey_;
+    int fontDpi_ = kDesignDpi;
     std::function<void(std::string_view)> propertyChanged_;
 };
 

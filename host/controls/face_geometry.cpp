@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "common/dpi_scale.h"
+
 namespace orvalis {
 
 int32_t TwipsToPixels(int32_t twips) {
@@ -35,6 +37,24 @@ PixelPieces FacePiecesPixels(int32_t widthTwips, int32_t heightTwips) {
         out.pieces[out.count++] = p;
     }
     return out;
+}
+
+namespace {
+
+int32_t ScaleEdge(int32_t edge, int32_t design, int32_t real, int dpi) {
+    if (2 * edge <= design) return ScaleToDpi(edge, dpi);
+    return real - ScaleToDpi(design - edge, dpi);
+}
+
+}  // namespace
+
+Rect ScaleFaceRect(const Rect& r, int32_t designWidth, int32_t designHeight, int32_t realWidth,
+                   int32_t realHeight, int dpi) {
+    const int32_t left = ScaleEdge(r.x, designWidth, realWidth, dpi);
+    const int32_t top = ScaleEdge(r.y, designHeight, realHeight, dpi);
+    const int32_t right = ScaleEdge(r.x + r.width, designWidth, realWidth, dpi);
+    const int32_t bottom = ScaleEdge(r.y + r.height, designHeight, realHeight, dpi);
+    return {left, top, right - left, bottom - top};
 }
 
 double CaptionTopTwips(int32_t heightTwips, int32_t labelHeightTwips) {

@@ -48,6 +48,12 @@ struct PixelPieces {
 };
 PixelPieces FacePiecesPixels(int32_t widthTwips, int32_t heightTwips);
 
+// A rectangle of a surface measured in 96-dpi pixels (designWidth x designHeight) on the same surface at
+// `dpi` (realWidth x realHeight pixels). Edges in the near half scale from the near side and edges in the
+// far half from the far side, so corners keep their scaled size on both sides and meet the surface's edges.
+Rect ScaleFaceRect(const Rect& r, int32_t designWidth, int32_t designHeight, int32_t realWidth,
+                   int32_t realHeight, int dpi);
+
 // Top of the caption label: centred on the control and 10 twips above its middle.
 double CaptionTopTwips(int32_t heightTwips, int32_t labelHeightTwips = kCaptionHeightTwips);
 

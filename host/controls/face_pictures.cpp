@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/dpi_scale.h"
+
 namespace orvalis {
 
 namespace {
@@ -207,6 +209,24 @@ FacePicture BuildFacePicture(FaceImage face) {
     if (face == FaceImage::Normal) {
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 4; ++x) p.At(x, y) = kNormalTopLeft[y][x];
+    }
+    return p;
+}
+
+ScaledFacePicture BuildFacePicture(FaceImage face, int dpi) {
+    const FacePicture design = BuildFacePicture(face);
+    ScaledFacePicture p;
+    p.width = ScaleToDpi(kFaceWidth, dpi);
+    p.height = ScaleToDpi(kFaceHeight, dpi);
+    if (p.width <= 0 || p.height <= 0) return {};
+    p.pixels.reserve(static_cast<size_t>(p.width) * static_cast<size_t>(p.height));
+    for (int y = 0; y < p.height; ++y) {
+        // The design pixel under the middle of pixel y.
+        const int dy = std::min(kFaceHeight - 1, (2 * y + 1) * kFaceHeight / (2 * p.height));
+        for (int x = 0; x < p.width; ++x) {
+            const int dx = std::min(kFaceWidth - 1, (2 * x + 1) * kFaceWidth / (2 * p.width));
+            p.pixels.push_back(design.At(dx, dy));
+        }
     }
     return p;
 }

@@ -24,6 +24,16 @@ struct FacePicture {
 
 FacePicture BuildFacePicture(FaceImage face);
 
+// A face picture made for `dpi`: ScaleToDpi(64) x ScaleToDpi(25) pixels as 0xRRGGBB, rows top first. Every
+// pixel is a whole pixel of the 96-dpi picture, so the frame and its bands stay sharp lines of whole
+// pixels (one pixel becomes one or two at 150 %, two at 200 %) instead of blurring.
+struct ScaledFacePicture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+};
+ScaledFacePicture BuildFacePicture(FaceImage face, int dpi);
+
 // The picture as a 24-bit bottom-up .bmp file: 54-byte header followed by 4800 bytes of pixels.
 constexpr int kFaceBmpHeaderSize = 54;
 std::vector<uint8_t> FacePictureBmp(FaceImage face);

@@ -1,13 +1,17 @@
 #include "host/settings_dialog/dialog_window_win32.h"
 
+#include <utility>
+
+#include "common/dpi_scale.h"
+#include "common/dpi_win32.h"
 #include "host/controls/command_win32.h"
 #include "host/settings/settings.h"
 
 namespace orvalis::dialog {
 namespace {
 
-GdiFont MakeFont(bool underline) {
-    return GdiFont(CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, underline ? TRUE : FALSE, FALSE,
+GdiFont MakeFont(int height, bool underline) {
+    return GdiFont(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline ? TRUE : FALSE, FALSE,
                                SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                DEFAULT_PITCH | FF_DONTCARE, L"ＭＳ Ｐゴシック"));
 }
@@ -26,15 +30,53 @@ HWND MakeButton(const DialogState& s, HWND parent, int id, const LayoutRect& r, 
     return button;
 }
 
+// The list of the track box drops this far below its edit field, at 96 dpi.
+constexpr int kRepeatListHeight = 200;
+
 // The track box: its list drops below the edit field.
 HWND MakeRepeatBox(const DialogState& s) {
-    const LayoutRect& r = kBgmRepeat;
-    HWND box = CreateWindowExW(
+    const LayoutRect& r = s.layout.bgmRepeat;
+    return CreateWindowExW(
         0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-        r.left, r.top, r.width, r.height + 200, s.panel,
+        r.left, r.top, r.width, r.height + ScaleToDpi(kRepeatListHeight, s.layout.dpi), s.panel,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdRepeat)), s.instance, nullptr);
-    SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-    return box;
+}
+
+// The default user-interface font, at the window's DPI: the stock font itself where that is the system's.
+GdiFont MakeRepeatFont(int dpi) {
+    LOGFONTW lf{};
+    auto* stock = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    const int systemDpi = SystemDpi();
+    if (dpi == systemDpi || !GetObjectW(stock, sizeof lf, &lf)) return GdiFont();
+    lf.lfHeight = MulDivRound(lf.lfHeight, dpi, systemDpi);
+    return GdiFont(CreateFontIndirectW(&lf));
+}
+
+// At another DPI than the design's the track box's edit field takes the scaled height of the box: the
+// field gets what the box's frame leaves of it. At 96 dpi the box keeps the height its font gives it.
+int WindowHeight(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r.bottom - r.top;
+}
+
+void FitRepeatBoxHeight(HWND box, int dpi, int height) {
+    if (dpi == kDesignDpi) return;
+    const LRESULT field = SendMessageW(box, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    if (field == CB_ERR) return;
+    // NOTE: what the box adds to the field's height differs between systems (and is not always what the
+    // field's height reads back as): a second step takes up what the first one missed.
+    LRESULT request = field + height - WindowHeight(box);
+    for (int step = 0; step < 2 && request > 0; ++step) {
+        SendMessageW(box, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), request);
+        const int got = WindowHeight(box);
+        if (got == height) return;
+        request += height - got;
+    }
+}
+
+void Place(HWND child, const LayoutRect& r) {
+    SetWindowPos(child, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The window follows the button's Enabled property, so that a disabled button drops out of the Tab order
@@ -56,20 +98,43 @@ void KeepFocusOnAnEnabledControl(const DialogState& s) {
     }
 }
 
+// The track box's font, place and height at the layout's DPI.
+void LayOutRepeatBox(DialogState& s, int dpi) {
+    // The box lets go of its old font before that font is deleted.
+    GdiFont repeatFont = MakeRepeatFont(dpi);
+    HGDIOBJ font = repeatFont ? repeatFont.get() : GetStockObject(DEFAULT_GUI_FONT);
+    SendMessageW(s.repeatBox, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    s.repeatFont = std::move(repeatFont);
+    LayoutRect box = s.layout.bgmRepeat;
+    box.height += ScaleToDpi(kRepeatListHeight, dpi);
+    Place(s.repeatBox, box);
+    FitRepeatBoxHeight(s.repeatBox, dpi, s.layout.bgmRepeat.height);
+}
+
 }  // namespace
 
 void CreateControls(DialogState& s) {
-    s.font = MakeFont(false);
-    s.linkFont = MakeFont(true);
-    s.linkCursor = MakeLinkCursor(s.instance);
-
-    const LayoutRect& p = kPicC;
+    const LayoutRect& p = s.layout.picC;
     s.panel = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
                               p.left, p.top, p.width, p.height, s.window, nullptr, s.instance, nullptr);
     s.repeatBox = MakeRepeatBox(s);
-    s.cmdFile = MakeButton(s, s.panel, kIdCmdFile, kCmdFile0, "...");
-    s.cmdSet = MakeButton(s, s.window, kIdCmdSet, kCmdSet, "設定");
-    s.cmdCan = MakeButton(s, s.window, kIdCmdCan, kCmdCan, "ｷｬﾝｾﾙ");
+    s.cmdFile = MakeButton(s, s.panel, kIdCmdFile, s.layout.cmdFile0, "...");
+    s.cmdSet = MakeButton(s, s.window, kIdCmdSet, s.layout.cmdSet, "設定");
+    s.cmdCan = MakeButton(s, s.window, kIdCmdCan, s.layout.cmdCan, "ｷｬﾝｾﾙ");
+    ApplyDpi(s, s.layout.dpi);
+}
+
+void ApplyDpi(DialogState& s, int dpi) {
+    s.layout = LayoutForDpi(dpi);
+    s.font = MakeFont(s.layout.fontHeight, false);
+    s.linkFont = MakeFont(s.layout.fontHeight, true);
+    s.linkCursor = MakeLinkCursor(s.instance, dpi);
+    if (s.panel == nullptr) return;
+    Place(s.panel, s.layout.picC);
+    LayOutRepeatBox(s, dpi);
+    Place(s.cmdFile, s.layout.cmdFile0);
+    Place(s.cmdSet, s.layout.cmdSet);
+    Place(s.cmdCan, s.layout.cmdCan);
 }
 
 // Every button control, in creation order.

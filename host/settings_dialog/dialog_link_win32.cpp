@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include "common/dpi_win32.h"
+
 namespace orvalis::dialog {
 namespace {
 
@@ -13,28 +15,35 @@ void OpenLink(const DialogState& s) {
 
 }  // namespace
 
-OwnedCursor MakeLinkCursor(HINSTANCE instance) {
-    const CursorMasks masks = HandCursorMasks();
-    return OwnedCursor(CreateCursor(instance, kCursorHotX, kCursorHotY, kCursorSize, kCursorSize,
-                                    masks.andMask.data(), masks.xorMask.data()));
+// The hand in the system's cursor size for the DPI (32 x 32 at 96 dpi).
+OwnedCursor MakeLinkCursor(HINSTANCE instance, int dpi) {
+    const int size = SystemMetricForDpi(SM_CXCURSOR, dpi);
+    if (size <= 0 || size == kCursorSize) {
+        const CursorMasks masks = HandCursorMasks();
+        return OwnedCursor(CreateCursor(instance, kCursorHotX, kCursorHotY, kCursorSize, kCursorSize,
+                                        masks.andMask.data(), masks.xorMask.data()));
+    }
+    const SizedCursorMasks masks = HandCursorMasksForSize(size);
+    return OwnedCursor(CreateCursor(instance, masks.hotX, masks.hotY, size, size, masks.andMask.data(),
+                                    masks.xorMask.data()));
 }
 
 bool SetLinkCursor(const DialogState& s, HWND target, UINT hitTest) {
     POINT p;
     GetCursorPos(&p);
     ScreenToClient(s.window, &p);
-    if (target != s.window || hitTest != HTCLIENT || !Contains(kLblUrl, p)) return false;
+    if (target != s.window || hitTest != HTCLIENT || !Contains(s.layout.lblUrl, p)) return false;
     SetCursor(s.linkCursor.get());
     return true;
 }
 
 void PressLink(DialogState& s, POINT p) {
-    s.urlPressed = Contains(kLblUrl, p);
+    s.urlPressed = Contains(s.layout.lblUrl, p);
 }
 
 // A click is a press and a release both on the link.
 void ReleaseLink(DialogState& s, POINT p) {
-    const bool click = s.urlPressed && Contains(kLblUrl, p);
+    const bool click = s.urlPressed && Contains(s.layout.lblUrl, p);
     s.urlPressed = false;
     if (click) OpenLink(s);
 }

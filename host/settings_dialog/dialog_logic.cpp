@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "common/dpi_scale.h"
 #include "host/settings/numeric_text.h"
 #include "host/settings/settings.h"
 
@@ -51,6 +52,34 @@ int16_t RepeatValueForSave(const std::string& text) {
     return static_cast<int16_t>(rounded);
 }
 
+DialogLayout LayoutForDpi(int dpi) {
+    auto scale = [dpi](const LayoutRect& r) { return ScaleRectToDpi(r, dpi); };
+    DialogLayout l{};
+    l.dpi = dpi;
+    l.clientWidth = ScaleToDpi(kClientWidth, dpi);
+    l.clientHeight = ScaleToDpi(kClientHeight, dpi);
+    l.picC = scale(kPicC);
+    l.cmdSet = scale(kCmdSet);
+    l.cmdCan = scale(kCmdCan);
+    l.lblUrl = scale(kLblUrl);
+    l.imgRa0 = scale(kImgRa0);
+    l.imgRa1 = scale(kImgRa1);
+    l.shape3 = scale(kShape3);
+    l.lbl15 = scale(kLbl15);
+    l.bgmRepeat = scale(kBgmRepeat);
+    l.lbl14 = scale(kLbl14);
+    l.cmdFile0 = scale(kCmdFile0);
+    l.lblFname0 = scale(kLblFname0);
+    for (size_t i = 0; i < 3; ++i) {
+        l.imgBgm[i] = scale(kImgBgm[i]);
+        l.lblBgm[i] = scale(kLblBgm[i]);
+    }
+    l.markSize = ScaleToDpi(kMarkSize, dpi);
+    l.fontHeight = -ScaleToDpi(13, dpi);
+    l.lineWidth = std::max(1, dpi / kDesignDpi);
+    return l;
+}
+
 Point DialogPosition(int screenWidth, int screenHeight, int windowWidth, int windowHeight) {
     return {(screenWidth - windowWidth) / 2, (screenHeight - windowHeight) / 3};
 }
@@ -95,6 +124,29 @@ Rgb MarkPixel(bool selected, int x, int y) {
     return {224, 224, 224};
 }
 
+Rgb LargeMarkPixel(bool selected, int x, int y) {
+    const double dx = x - 11.5;
+    const double dy = y - 11.5;
+    const double r = std::sqrt(dx * dx + dy * dy);
+    if (selected && r <= 5.2) return {0, 60, 116};
+    if (r <= 9.2) return {255, 255, 255};
+    if (r <= 11.8) return {64, 64, 64};
+    return {224, 224, 224};
+}
+
+std::vector<uint32_t> MarkPicture(bool selected, int size) {
+    const bool own = size == kMarkSize;
+    const int art = own ? kMarkSize : 2 * kMarkSize;
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < art; ++y) {
+        for (int x = 0; x < art; ++x) {
+            const Rgb c = own ? MarkPixel(selected, x, y) : LargeMarkPixel(selected, x, y);
+            pixels.push_back(static_cast<uint32_t>(c.r) << 16 | static_cast<uint32_t>(c.g) << 8 | c.b);
+        }
+    }
+    return own ? pixels : ResamplePixels(pixels, art, art, size, size);
+}
+
 CursorPixel HandCursorPixel(int x, int y) {
     if (!InHand(x, y)) return CursorPixel::Transparent;
     const bool edge = !InHand(x - 1, y) || !InHand(x + 1, y) || !InHand(x, y - 1) || !InHand(x, y + 1);
@@ -117,6 +169,24 @@ CursorMasks HandCursorMasks() {
                 case CursorPixel::Black:
                     break;
             }
+        }
+    }
+    return m;
+}
+
+SizedCursorMasks HandCursorMasksForSize(int size) {
+    SizedCursorMasks m{size, kCursorHotX * size / kCursorSize, kCursorHotY * size / kCursorSize, {}, {}};
+    if (size <= 0) return m;
+    const int rowBytes = (size + 15) / 16 * 2;
+    m.andMask.assign(static_cast<size_t>(rowBytes) * size, 0);
+    m.xorMask.assign(m.andMask.size(), 0);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const size_t byte = static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x) / 8;
+            const auto bit = static_cast<uint8_t>(0x80 >> (x % 8));
+            const CursorPixel p = HandCursorPixel(x * kCursorSize / size, y * kCursorSize / size);
+            if (p == CursorPixel::Transparent) m.andMask[byte] |= bit;
+            if (p == CursorPixel::White) m.xorMask[byte] |= bit;
         }
     }
     return m;

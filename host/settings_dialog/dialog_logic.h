@@ -43,6 +43,20 @@ constexpr LayoutRect kLblFname0{72, 116, 373, 33};
 
 constexpr int kMarkSize = 12;
 
+// The layout at the window's DPI: every rectangle above scaled by dpi / 96, each of its four values on its
+// own; at 96 dpi it is the table above.
+struct DialogLayout {
+    int dpi;
+    int clientWidth, clientHeight;
+    LayoutRect picC, cmdSet, cmdCan, lblUrl, imgRa0, imgRa1;
+    LayoutRect shape3, lbl15, bgmRepeat, lbl14, cmdFile0, lblFname0;
+    std::array<LayoutRect, 3> imgBgm, lblBgm;
+    int markSize;    // the mark pictures' side
+    int fontHeight;  // the labels' font height for CreateFont: -13 at 96 dpi
+    int lineWidth;   // outlines: one pixel, two from 192 dpi on
+};
+DialogLayout LayoutForDpi(int dpi);
+
 // Web page the credit link opens.
 inline constexpr char kAuthorUrl[] = "https://orvalis.example.org/";
 
@@ -102,6 +116,11 @@ namespace orvalis::dialog {
 
 // The two 12 x 12 mark pictures: an empty round box, and the same box holding a dark dot.
 Rgb MarkPixel(bool selected, int x, int y);
+// The same marks drawn for 200 % (24 x 24).
+Rgb LargeMarkPixel(bool selected, int x, int y);
+// A mark picture size x size (0xRRGGBB, rows top first): the 12 x 12 artwork at its own size, otherwise
+// the 24 x 24 artwork brought smoothly to the size.
+std::vector<uint32_t> MarkPicture(bool selected, int size);
 
 // The link cursor: a 32 x 32 two-colour pointing hand whose index finger ends at the hot spot (12, 10).
 constexpr int kCursorSize = 32;
@@ -115,6 +134,13 @@ struct CursorMasks {
     std::array<uint8_t, 128> xorMask{};
 };
 CursorMasks HandCursorMasks();
+// The hand at another cursor size (the system's size for the window's DPI): the 32 x 32 artwork sampled
+// to size x size, rows of whole 16-bit words as CreateCursor takes them, the hot spot scaled with it.
+struct SizedCursorMasks {
+    int size, hotX, hotY;
+    std::vector<uint8_t> andMask, xorMask;
+};
+SizedCursorMasks HandCursorMasksForSize(int size);
 
 // The caption zoom: from the empty rectangle at the pointer to the window when opening, back when closing.
 struct ScreenRect {

@@ -1,5 +1,6 @@
 #include "host/settings_dialog/dialog_window_win32.h"
 
+#include "common/dpi_scale.h"
 #include "common/text_win32.h"
 #include "host/settings/settings.h"
 
@@ -24,34 +25,44 @@ void DrawLabel(HDC dc, const LayoutRect& r, const std::wstring& text, UINT forma
               format | DT_NOPREFIX | (sizedToText ? DT_NOCLIP : 0));
 }
 
-void DrawMark(HDC dc, const LayoutRect& r, bool selected) {
-    for (int y = 0; y < kMarkSize; ++y) {
-        for (int x = 0; x < kMarkSize; ++x) {
-            const Rgb c = MarkPixel(selected, x, y);
-            SetPixelV(dc, r.left + x, r.top + y, RGB(c.r, c.g, c.b));
+void DrawMark(HDC dc, const LayoutRect& r, int size, bool selected) {
+    const std::vector<uint32_t> picture = MarkPicture(selected, size);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const uint32_t c = picture[static_cast<size_t>(y) * size + x];
+            SetPixelV(dc, r.left + x, r.top + y, RGB(c >> 16, (c >> 8) & 0xFF, c & 0xFF));
         }
     }
 }
 
-void DrawMusicRows(HDC dc) {
+// A one-pixel outline at 96 dpi, drawn lineWidth pixels thick.
+void DrawOutline(HDC dc, const LayoutRect& r, int lineWidth, HBRUSH brush) {
+    RECT box = ToRect(r);
+    for (int i = 0; i < lineWidth; ++i) {
+        FrameRect(dc, &box, brush);
+        InflateRect(&box, -1, -1);
+    }
+}
+
+void DrawMusicRows(HDC dc, const DialogLayout& layout) {
     const char* rows[3] = {"なし", "音楽CD", "MP3、WAV"};
     const auto states = StatesForChoice(SaverSettings.bgmKind);
     for (int i = 0; i < 3; ++i) {
-        DrawLabel(dc, kLblBgm[static_cast<size_t>(i)], WideFromUtf8(rows[i]),
+        DrawLabel(dc, layout.lblBgm[static_cast<size_t>(i)], WideFromUtf8(rows[i]),
                   DT_LEFT | DT_TOP | DT_SINGLELINE);
-        DrawMark(dc, kImgBgm[static_cast<size_t>(i)], states.markedRow == i);
+        DrawMark(dc, layout.imgBgm[static_cast<size_t>(i)], layout.markSize, states.markedRow == i);
     }
 }
 
 // lbl_Fname 0: a framed box with the music file's path wrapped inside it.
-void DrawFileCaption(HDC dc, const std::string& fileCaption, HBRUSH frameBrush) {
-    const RECT box = ToRect(kLblFname0);
-    FrameRect(dc, &box, frameBrush);
-    LayoutRect inner = kLblFname0;
-    inner.left += 2;
-    inner.top += 2;
-    inner.width -= 4;
-    inner.height -= 4;
+void DrawFileCaption(HDC dc, const DialogLayout& layout, const std::string& fileCaption, HBRUSH frameBrush) {
+    DrawOutline(dc, layout.lblFname0, layout.lineWidth, frameBrush);
+    const int margin = ScaleToDpi(2, layout.dpi);
+    LayoutRect inner = layout.lblFname0;
+    inner.left += margin;
+    inner.top += margin;
+    inner.width -= 2 * margin;
+    inner.height -= 2 * margin;
     DrawLabel(dc, inner, WideFromAnsi(fileCaption), DT_LEFT | DT_TOP | DT_WORDBREAK | DT_EDITCONTROL, false);
 }
 
@@ -84,7 +95,7 @@ void RenderWindow(DialogState& s) {
     SetBkMode(dc, TRANSPARENT);
     const Selection font(dc, s.linkFont.get());
     SetTextColor(dc, RGB(255, 255, 255));
-    DrawLabel(dc, kLblUrl, WideFromUtf8(kAuthorUrl), DT_LEFT | DT_TOP | DT_SINGLELINE);
+    DrawLabel(dc, s.layout.lblUrl, WideFromUtf8(kAuthorUrl), DT_LEFT | DT_TOP | DT_SINGLELINE);
 }
 
 void RenderPanel(DialogState& s) {
@@ -94,17 +105,16 @@ void RenderPanel(DialogState& s) {
     PaintGradient(dc, client.right, client.bottom, true);
 
     // The heading's frame: a one-pixel black outline.
-    const RECT frame = ToRect(kShape3);
     auto* black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    FrameRect(dc, &frame, black);
+    DrawOutline(dc, s.layout.shape3, s.layout.lineWidth, black);
 
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0, 0, 0));
     const Selection font(dc, s.font.get());
-    DrawLabel(dc, kLbl15, L"BGM", DT_CENTER | DT_TOP | DT_SINGLELINE);
-    DrawMusicRows(dc);
-    DrawLabel(dc, kLbl14, WideFromUtf8("曲目をﾘﾋﾟｰﾄ"), DT_LEFT | DT_TOP | DT_SINGLELINE);
-    DrawFileCaption(dc, s.fileCaption, black);
+    DrawLabel(dc, s.layout.lbl15, L"BGM", DT_CENTER | DT_TOP | DT_SINGLELINE);
+    DrawMusicRows(dc, s.layout);
+    DrawLabel(dc, s.layout.lbl14, WideFromUtf8("曲目をﾘﾋﾟｰﾄ"), DT_LEFT | DT_TOP | DT_SINGLELINE);
+    DrawFileCaption(dc, s.layout, s.fileCaption, black);
 }
 
 void Repaint(DialogState& s) {

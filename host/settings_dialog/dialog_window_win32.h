@@ -43,8 +43,10 @@ struct DialogState {
     HWND cmdFile = nullptr;
     HWND cmdSet = nullptr;
     HWND cmdCan = nullptr;
+    DialogLayout layout = LayoutForDpi(96);  // at the window's DPI
     GdiFont font;
     GdiFont linkFont;
+    GdiFont repeatFont;  // the track box's font when it is not the stock one
     OwnedCursor linkCursor;
     Surface windowSurface;
     Surface panelSurface;
@@ -67,6 +69,8 @@ void Repaint(DialogState& s);
 
 // dialog_controls_win32.cpp: the child windows and their states.
 void CreateControls(DialogState& s);
+// The layout, fonts and link cursor for a DPI, and every child moved to its place in it.
+void ApplyDpi(DialogState& s, int dpi);
 void InitializeButtons(const DialogState& s);
 void ApplyChoice(DialogState& s, int choice);
 void SelectMusicSource(DialogState& s, int row);
@@ -78,7 +82,7 @@ void ChooseFile(DialogState& s);
 void Save(DialogState& s);
 
 // dialog_link_win32.cpp: the credit link under the panel.
-OwnedCursor MakeLinkCursor(HINSTANCE instance);
+OwnedCursor MakeLinkCursor(HINSTANCE instance, int dpi);
 // True when the pointer is over the link in the window's client area and the link cursor was set.
 bool SetLinkCursor(const DialogState& s, HWND target, UINT hitTest);
 void PressLink(DialogState& s, POINT p);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/contract.h"
+#include "common/dpi_win32.h"
 #include "common/text_win32.h"
 #include "common/window_state_win32.h"
 #include "host/controls/command_win32.h"
@@ -18,6 +19,7 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"Veyra.Settings";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+constexpr UINT kWmDpiChanged = 0x02E0;  // WM_DPICHANGED, Windows 8.1 on
 
 AnimatedRectsFunction animatedRects = &DrawAnimatedRects;
 
@@ -53,12 +55,26 @@ void ShowCloseAnimation(HWND window) {
     Animate(window, CloseZoom({animationOrigin.x, animationOrigin.y}, WindowRect(window)));
 }
 
+// Centred across the window's monitor, its top at a third of the free height there.
 void PlaceWindow(HWND window) {
     RECT outer{};
     GetWindowRect(window, &outer);
-    const Point at = DialogPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor))
+        screen = monitor.rcMonitor;
+    const Point at = DialogPosition(screen.right - screen.left, screen.bottom - screen.top,
                                     outer.right - outer.left, outer.bottom - outer.top);
-    SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window, nullptr, screen.left + at.x, screen.top + at.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The frame around the client area at the layout's DPI.
+SIZE FrameSize(const DialogLayout& layout) {
+    RECT frame{0, 0, layout.clientWidth, layout.clientHeight};
+    AdjustWindowRectForDpi(frame, kStyle, kExStyle, layout.dpi);
+    return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
 void FillRepeatBox(HWND repeatBox) {
@@ -101,6 +117,19 @@ LRESULT OnSize(DialogState& s) {
         RenderPanel(s);
         InvalidateRect(s.window, nullptr, FALSE);
     }
+    return 0;
+}
+
+// Dragged onto a monitor of another scale: everything again at the new DPI, in the rectangle the system
+// suggests.
+LRESULT OnDpiChanged(DialogState& s, WPARAM wParam, LPARAM lParam) {
+    ApplyDpi(s, HIWORD(wParam));
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(s.window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RenderWindow(s);
+    RenderPanel(s);
+    RedrawWindow(s.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     return 0;
 }
 
@@ -150,6 +179,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return 0;
         case WM_COMMAND:
             return OnCommand(*s, wParam);
+        case kWmDpiChanged:
+            return OnDpiChanged(*s, wParam, lParam);
         case WM_CLOSE:
             Unload(*s);
             return 0;
@@ -167,7 +198,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 LRESULT OnPanelMouseDown(DialogState& s, POINT p) {
     for (int i = 0; i < 3; ++i) {
         const auto index = static_cast<size_t>(i);
-        if (Contains(kImgBgm[index], p) || Contains(kLblBgm[index], p)) {
+        if (Contains(s.layout.imgBgm[index], p) || Contains(s.layout.lblBgm[index], p)) {
             SelectMusicSource(s, i);
             break;
         }
@@ -216,14 +247,20 @@ bool RegisterClasses(HINSTANCE instance) {
     return RegisterClassExW(&panel) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
+// The window at the 96-dpi size first; once it knows its monitor, the size for that monitor's DPI.
 HWND CreateDialogWindow(DialogState& state) {
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    const SIZE design = FrameSize(state.layout);
     // The caption is ASCII and other instances look for it by its exact bytes.
     const std::wstring caption = WideFromAnsi(kSettingsWindowTitle);
-    return CreateWindowExW(kExStyle, kWindowClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                           frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                           state.instance, &state);
+    HWND window =
+        CreateWindowExW(kExStyle, kWindowClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                        design.cx, design.cy, nullptr, nullptr, state.instance, &state);
+    if (window == nullptr) return nullptr;
+    state.layout = LayoutForDpi(WindowDpi(window));
+    const SIZE frame = FrameSize(state.layout);
+    if (frame.cx != design.cx || frame.cy != design.cy)
+        SetWindowPos(window, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return window;
 }
 
 void RunModalLoop(const DialogState& state) {

@@ -188,5 +188,63 @@ TEST(FacePictures, BitmapFileLayout) {
     for (auto [x, y] : {std::pair{0, 0}, {30, 2}, {63, 24}, {5, 22}}) EXPECT_EQ(at(x, y), p.At(x, y));
 }
 
+// The Set button at 150 %: 77 x 25 at 96 dpi is 116 x 38 pixels; its pieces keep 6-pixel corners that meet
+// the control's edges, and the pieces of the 96 x 38 picture for that DPI are cut the same way.
+TEST(FaceGeometry, PiecesAtAnotherDpi) {
+    const PixelPieces p = FacePiecesPixels(77 * kTwipsPerPixel, 25 * kTwipsPerPixel);
+    ASSERT_EQ(p.count, 8);
+    const Rect destinations[8] = {{0, 0, 6, 6},    {6, 0, 104, 6},  {110, 0, 6, 6}, {110, 6, 6, 26},
+                                  {110, 32, 6, 6}, {6, 32, 104, 6}, {0, 32, 6, 6},  {0, 6, 6, 26}};
+    const Rect sources[8] = {{0, 0, 6, 6},   {6, 0, 84, 6},  {90, 0, 6, 6}, {90, 6, 6, 26},
+                             {90, 32, 6, 6}, {6, 32, 84, 6}, {0, 32, 6, 6}, {0, 6, 6, 26}};
+    for (int i = 0; i < 8; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(ScaleFaceRect(p.pieces[i].destination, 77, 25, 116, 38, 144), destinations[i]);
+        EXPECT_EQ(ScaleFaceRect(p.pieces[i].source, kFaceWidth, kFaceHeight, 96, 38, 144), sources[i]);
+        // At 96 dpi nothing moves.
+        EXPECT_EQ(ScaleFaceRect(p.pieces[i].destination, 77, 25, 77, 25, 96), p.pieces[i].destination);
+    }
+    // The whole surface, as the gradient takes it.
+    EXPECT_EQ(ScaleFaceRect({0, 0, 77, 25}, 77, 25, 116, 38, 144), (Rect{0, 0, 116, 38}));
+}
+
+TEST(FacePictures, MadeForTheDpiFromWholePixels) {
+    const ScaledFacePicture same = BuildFacePicture(FaceImage::Normal, 96);
+    EXPECT_EQ(same.width, 64);
+    EXPECT_EQ(same.height, 25);
+    const FacePicture design = Face(FaceImage::Normal);
+    EXPECT_TRUE(
+        std::equal(same.pixels.begin(), same.pixels.end(), design.pixels.begin(), design.pixels.end()));
+
+    // 150 %: 96 x 38; down the middle column the margin takes rows 0-1, the frame row 2, the top band
+    // rows 3-4, and at the bottom the bands rows 32-34, the frame row 35, the margin rows 36-37.
+    const ScaledFacePicture mid = BuildFacePicture(FaceImage::Normal, 144);
+    ASSERT_EQ(mid.width, 96);
+    ASSERT_EQ(mid.height, 38);
+    ASSERT_EQ(mid.pixels.size(), 96u * 38);
+    const uint32_t column[6] = {0xE2DFD6, 0xD6D0C5, 0xD6D0C5, 0x003C74, 0xF8F7F0, 0xF8F7F0};
+    auto at = [&](int x, int y) {
+        return mid.pixels[static_cast<size_t>(y) * static_cast<size_t>(mid.width) + static_cast<size_t>(x)];
+    };
+    EXPECT_EQ(at(45, 0), 0xE0DCC9u);
+    EXPECT_EQ(at(45, 1), 0xE0DCC9u);
+    EXPECT_EQ(at(45, 2), 0x003C74u);
+    EXPECT_EQ(at(45, 3), 0xF3F3EEu);
+    EXPECT_EQ(at(45, 4), 0xF3F3EEu);
+    for (int y = 32; y < 38; ++y) EXPECT_EQ(at(45, y), column[y - 32]) << y;
+    EXPECT_EQ(at(2, 19), 0x003C74u);  // the left frame column: 2 of (5 * 64 / 192 = 1)
+    EXPECT_EQ(at(93, 19), 0x003C74u);
+
+    // 200 %: every pixel doubled, the frame two rows thick.
+    const ScaledFacePicture twice = BuildFacePicture(FaceImage::Pressed, 192);
+    ASSERT_EQ(twice.width, 128);
+    ASSERT_EQ(twice.height, 50);
+    const FacePicture pressed = Face(FaceImage::Pressed);
+    for (auto [x, y] : {std::pair{0, 0}, {5, 5}, {60, 4}, {127, 49}, {64, 47}})
+        EXPECT_EQ(twice.pixels[static_cast<size_t>(y) * 128 + static_cast<size_t>(x)],
+                  pressed.At(x / 2, y / 2))
+            << x << "," << y;
+}
+
 }  // namespace
 }  // namespace orvalis

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/dpi_scale.h"
 #include "host/host_resources.h"
 #include "host/preview/preview_window_win32.h"
 
@@ -220,4 +221,95 @@ TEST_F(PreviewWindow, RefusesAHandleThatIsNoWindow) {
     EXPECT_FALSE(EmbedPreviewWindow(preview, nullptr));
     DestroyWindow(preview);
     Pump();
+}
+
+namespace {
+
+// The large picture, rows top first, as the preview brings it to another DPI.
+Pixels LargePreviewPicture() {
+    auto picture =
+        static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_PREVIEW_LARGE),
+                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    EXPECT_NE(picture, nullptr);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(dc, picture);
+    Pixels pixels = ReadDc(dc, 304, 224);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(picture);
+    for (uint32_t& p : pixels.data) p &= 0xFFFFFF;
+    return pixels;
+}
+
+// Makes this thread's windows per-monitor aware, as the system's own dialogs are; false where the system
+// has no such call.
+bool BecomePerMonitorAware() {
+    using SetContextFn = HANDLE(WINAPI*)(HANDLE);
+    auto set = reinterpret_cast<SetContextFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")));
+    if (set == nullptr) return false;
+    // Per-monitor aware (version 2 where the system knows it).
+    return set(reinterpret_cast<HANDLE>(static_cast<intptr_t>(-4))) != nullptr ||
+           set(reinterpret_cast<HANDLE>(static_cast<intptr_t>(-3))) != nullptr;
+}
+
+}  // namespace
+
+// A per-monitor aware area at the system's DPI (96 here; the end-to-end DPI tests run this test again at
+// 144 and 192 dpi, naming the DPI in ORVALIS_EXPECT_DPI): the picture covers 152 x 112 times dpi / 96 at
+// the top-left, the large picture itself at 200 % and brought smoothly to the size in between, and black
+// beyond it.
+TEST_F(PreviewWindow, PictureTakesTheSizeOfTheAreasDpi) {
+    ASSERT_TRUE(BecomePerMonitorAware());
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    if (const char* expected = std::getenv("ORVALIS_EXPECT_DPI")) {
+        ASSERT_EQ(dpi, std::atoi(expected));
+    }
+    const int width = MulDiv(152, dpi, 96);
+    const int height = MulDiv(112, dpi, 96);
+    const int areaWidth = width + 60;
+    const int areaHeight = height + 40;
+    HWND area = MakeArea(areaWidth, areaHeight);
+    HWND preview = CreatePreviewWindow(GetModuleHandleW(nullptr), area);
+    ASSERT_TRUE(EmbedPreviewWindow(preview, area));
+    Pump();
+    RECT client = {};
+    GetClientRect(preview, &client);
+    EXPECT_EQ(client.right, areaWidth);
+    EXPECT_EQ(client.bottom, areaHeight);
+
+    const Pixels shown = AreaPixels(areaWidth, areaHeight);
+    SaveForPeople(shown, ("preview-at-" + std::to_string(dpi) + "-dpi.bmp").c_str());
+    std::vector<uint32_t> expected;
+    if (dpi == 96) {
+        expected = PreviewPicture().data;
+    } else {
+        const Pixels large = LargePreviewPicture();
+        expected = dpi == 192 ? large.data : orvalis::ResamplePixels(large.data, 304, 224, width, height);
+    }
+    for (uint32_t& p : expected) p &= 0xFFFFFF;
+    ASSERT_EQ(expected.size(), static_cast<size_t>(width) * height);
+    int same = 0;
+    int black = 0;
+    bool lastColumnLit = false;
+    bool lastRowLit = false;
+    for (int y = 0; y < areaHeight; ++y) {
+        for (int x = 0; x < areaWidth; ++x) {
+            if (x < width && y < height) {
+                same += shown.At(x, y) == expected[static_cast<size_t>(y) * width + x];
+                lastColumnLit |= x == width - 1 && shown.At(x, y) != 0;
+                lastRowLit |= y == height - 1 && shown.At(x, y) != 0;
+            } else {
+                black += shown.At(x, y) == 0;
+            }
+        }
+    }
+    EXPECT_EQ(same, width * height) << "the picture at " << width << " x " << height;
+    EXPECT_EQ(black, areaWidth * areaHeight - width * height) << "black around it";
+    EXPECT_TRUE(lastColumnLit && lastRowLit) << "the picture reaches its last column and row";
+    std::printf("preview at %d dpi: %d x %d\n", dpi, width, height);
 }

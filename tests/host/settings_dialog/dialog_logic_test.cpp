@@ -176,3 +176,154 @@ TEST(DialogAnimation, ZoomsOutOfThePointerAndBackIntoIt) {
     EXPECT_EQ(close.from, window);
     EXPECT_EQ(close.to, (ScreenRect{10, 20, 10, 20}));
 }
+
+namespace orvalis::dialog {
+namespace {
+
+// The layout at each DPI, against values worked out by hand (each of left, top, width and height times
+// dpi / 96, halves rounded up).
+TEST(DialogLayout, EveryRectangleScaledToTheDpi) {
+    struct Case {
+        int dpi;
+        int clientWidth, clientHeight;
+        LayoutRect picC, cmdSet, lblUrl, imgBgm1, lblFname0, bgmRepeat;
+        int markSize, fontHeight, lineWidth;
+    };
+    const Case cases[] = {
+        {96,
+         496,
+         243,
+         {12, 16, 469, 165},
+         {324, 200, 77, 25},
+         {12, 208, 207, 13},
+         {28, 56, 13, 13},
+         {72, 116, 373, 33},
+         {112, 52, 41, 20},
+         12,
+         -13,
+         1},
+        {120,
+         620,
+         304,
+         {15, 20, 586, 206},
+         {405, 250, 96, 31},
+         {15, 260, 259, 16},
+         {35, 70, 16, 16},
+         {90, 145, 466, 41},
+         {140, 65, 51, 25},
+         15,
+         -16,
+         1},
+        {144,
+         744,
+         365,
+         {18, 24, 704, 248},
+         {486, 300, 116, 38},
+         {18, 312, 311, 20},
+         {42, 84, 20, 20},
+         {108, 174, 560, 50},
+         {168, 78, 62, 30},
+         18,
+         -20,
+         1},
+        {192,
+         992,
+         486,
+         {24, 32, 938, 330},
+         {648, 400, 154, 50},
+         {24, 416, 414, 26},
+         {56, 112, 26, 26},
+         {144, 232, 746, 66},
+         {224, 104, 82, 40},
+         24,
+         -26,
+         2},
+    };
+    auto same = [](const LayoutRect& a, const LayoutRect& b) {
+        return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;
+    };
+    for (const Case& c : cases) {
+        const DialogLayout l = LayoutForDpi(c.dpi);
+        SCOPED_TRACE(c.dpi);
+        EXPECT_EQ(l.dpi, c.dpi);
+        EXPECT_EQ(l.clientWidth, c.clientWidth);
+        EXPECT_EQ(l.clientHeight, c.clientHeight);
+        EXPECT_TRUE(same(l.picC, c.picC));
+        EXPECT_TRUE(same(l.cmdSet, c.cmdSet));
+        EXPECT_TRUE(same(l.lblUrl, c.lblUrl));
+        EXPECT_TRUE(same(l.imgBgm[1], c.imgBgm1));
+        EXPECT_TRUE(same(l.lblFname0, c.lblFname0));
+        EXPECT_TRUE(same(l.bgmRepeat, c.bgmRepeat));
+        EXPECT_EQ(l.markSize, c.markSize);
+        EXPECT_EQ(l.fontHeight, c.fontHeight);
+        EXPECT_EQ(l.lineWidth, c.lineWidth);
+    }
+    // Every rectangle of the table takes part; at 96 dpi each is its design value.
+    const DialogLayout design = LayoutForDpi(96);
+    const LayoutRect all[] = {design.cmdCan,    design.imgRa0,    design.imgRa1,    design.shape3,
+                              design.lbl15,     design.lbl14,     design.cmdFile0,  design.imgBgm[0],
+                              design.imgBgm[2], design.lblBgm[0], design.lblBgm[1], design.lblBgm[2]};
+    const LayoutRect table[] = {kCmdCan,   kImgRa0,    kImgRa1,    kShape3,    kLbl15,     kLbl14,
+                                kCmdFile0, kImgBgm[0], kImgBgm[2], kLblBgm[0], kLblBgm[1], kLblBgm[2]};
+    for (size_t i = 0; i < std::size(all); ++i) EXPECT_TRUE(same(all[i], table[i])) << i;
+    const DialogLayout big = LayoutForDpi(144);
+    EXPECT_TRUE(same(big.cmdCan, {606, 300, 116, 38}));
+    EXPECT_TRUE(same(big.lblBgm[2], {66, 144, 90, 20}));
+    EXPECT_TRUE(same(big.shape3, {30, 30, 170, 32}));
+}
+
+uint32_t Packed(Rgb c) {
+    return static_cast<uint32_t>(c.r) << 16 | static_cast<uint32_t>(c.g) << 8 | c.b;
+}
+
+TEST(DialogPictures, MarksAtEveryScaleComeFromTheirArtwork) {
+    // At 96 dpi the 12 x 12 artwork itself.
+    const std::vector<uint32_t> own = MarkPicture(true, 12);
+    ASSERT_EQ(own.size(), 144u);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 12; ++x)
+            EXPECT_EQ(own[static_cast<size_t>(y) * 12 + static_cast<size_t>(x)],
+                      Packed(MarkPixel(true, x, y)));
+    // At 200 % the 24 x 24 artwork, drawn at that size: its dot is 10 pixels across, not a doubled 12 x 12.
+    const std::vector<uint32_t> large = MarkPicture(true, 24);
+    ASSERT_EQ(large.size(), 576u);
+    int dot = 0;
+    for (int x = 0; x < 24; ++x) dot += large[11u * 24 + static_cast<size_t>(x)] == 0x003C74;
+    EXPECT_EQ(dot, 10);
+    EXPECT_EQ(large[0], 0xE0E0E0u);
+    // At 150 % it is smoothed down from the large one: the centre keeps the dot, the ring's edge blends.
+    const std::vector<uint32_t> mid = MarkPicture(true, 18);
+    ASSERT_EQ(mid.size(), 324u);
+    EXPECT_EQ(mid[static_cast<size_t>(9 * 18 + 9)], 0x003C74u);
+    EXPECT_EQ(MarkPicture(false, 18)[static_cast<size_t>(9 * 18 + 9)], 0xFFFFFFu);
+    bool blended = false;
+    for (const uint32_t c : mid) blended |= c != 0x003C74 && c != 0xFFFFFF && c != 0x404040 && c != 0xE0E0E0;
+    EXPECT_TRUE(blended) << "a smoothly scaled picture has in-between colours";
+}
+
+TEST(DialogPictures, HandCursorAtTheSystemsCursorSize) {
+    const CursorMasks design = HandCursorMasks();
+    const SizedCursorMasks same = HandCursorMasksForSize(32);
+    EXPECT_EQ(same.hotX, 12);
+    EXPECT_EQ(same.hotY, 10);
+    EXPECT_TRUE(
+        std::equal(design.andMask.begin(), design.andMask.end(), same.andMask.begin(), same.andMask.end()));
+    EXPECT_TRUE(
+        std::equal(design.xorMask.begin(), design.xorMask.end(), same.xorMask.begin(), same.xorMask.end()));
+    // 48 x 48 at 150 %: 6 bytes a row, the hot spot at (18, 15) on the finger's tip.
+    const SizedCursorMasks big = HandCursorMasksForSize(48);
+    EXPECT_EQ(big.hotX, 18);
+    EXPECT_EQ(big.hotY, 15);
+    ASSERT_EQ(big.andMask.size(), 6u * 48);
+    auto opaque = [&](int x, int y) {
+        return !(big.andMask[static_cast<size_t>(y) * 6 + static_cast<size_t>(x / 8)] & (0x80 >> (x % 8)));
+    };
+    EXPECT_TRUE(opaque(18, 15));
+    EXPECT_FALSE(opaque(18, 13));
+    EXPECT_FALSE(opaque(2, 2));
+    // 40 x 40 rows are padded to whole words: 6 bytes.
+    EXPECT_EQ(HandCursorMasksForSize(40).andMask.size(), 6u * 40);
+}
+
+}  // namespace
+}  // namespace orvalis::dialog

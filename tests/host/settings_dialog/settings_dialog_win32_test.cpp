@@ -1,4 +1,5 @@
-// The settings window in-process: the caption zoom it asks for when it opens and closes.
+// The settings window in-process: the caption zoom it asks for when it opens and closes, and its layout
+// after a change of DPI.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -67,4 +68,69 @@ TEST(SettingsDialogWindow, CaptionZoomsOutOfThePointerAndBackIntoIt) {
     const int height = shownRect.bottom - shownRect.top;
     EXPECT_EQ(shownRect.left, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
     EXPECT_EQ(shownRect.top, (GetSystemMetrics(SM_CYSCREEN) - height) / 3);
+}
+
+namespace {
+
+struct Placed {
+    RECT client{};
+    std::vector<RECT> children;  // in the window's client coordinates, in Z order
+} afterDpiChange;
+RECT suggested{};
+
+BOOL CALLBACK NoteChild(HWND child, LPARAM) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetAncestor(child, GA_ROOT), reinterpret_cast<POINT*>(&r), 2);
+    wchar_t name[32];
+    GetClassNameW(child, name, 32);
+    if (lstrcmpiW(name, L"Edit") != 0) afterDpiChange.children.push_back(r);
+    return TRUE;
+}
+
+// Tells the shown dialog it now stands on a 200 % monitor, notes where everything went, and closes it.
+void CALLBACK MoveToA200PercentMonitor(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = FindWindowA(nullptr, "<Orvalis>");
+    if (dialog == nullptr || !IsWindowVisible(dialog) || afterDpiChange.client.right != 0) return;
+    RECT frame{0, 0, 992, 486};
+    AdjustWindowRectEx(&frame, GetWindowLongW(dialog, GWL_STYLE), FALSE, GetWindowLongW(dialog, GWL_EXSTYLE));
+    suggested = {20, 10, 20 + frame.right - frame.left, 10 + frame.bottom - frame.top};
+    SendMessageW(dialog, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(192, 192),
+                 reinterpret_cast<LPARAM>(&suggested));
+    GetClientRect(dialog, &afterDpiChange.client);
+    EnumChildWindows(dialog, NoteChild, 0);
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+}
+
+bool HasRect(const std::vector<RECT>& rects, const RECT& want) {
+    for (const RECT& r : rects)
+        if (Same(r, want)) return true;
+    return false;
+}
+
+}  // namespace
+
+// Dragged onto a monitor of another scale, the window lays itself out at the new DPI in the rectangle the
+// system suggests, and closes with the caption zoom from that rectangle.
+TEST(SettingsDialogWindow, LaysItselfOutAgainWhenItsDpiChanges) {
+    orvalis::SaverSettings = {};
+    orvalis::SaverSettings.bgmKind = 1;
+    zooms.clear();
+    afterDpiChange = {};
+    orvalis::SetAnimatedRectsFunction(&RecordZoom);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, &MoveToA200PercentMonitor);
+    orvalis::ShowSettingsDialog(GetModuleHandleW(nullptr));
+    KillTimer(nullptr, timer);
+    orvalis::SetAnimatedRectsFunction(nullptr);
+
+    EXPECT_EQ(afterDpiChange.client.right, 992);
+    EXPECT_EQ(afterDpiChange.client.bottom, 486);
+    const std::vector<RECT>& c = afterDpiChange.children;
+    EXPECT_TRUE(HasRect(c, {24, 32, 24 + 938, 32 + 330})) << "the panel";
+    EXPECT_TRUE(HasRect(c, {648, 400, 648 + 154, 400 + 50})) << "Set";
+    EXPECT_TRUE(HasRect(c, {808, 400, 808 + 154, 400 + 50})) << "Cancel";
+    EXPECT_TRUE(HasRect(c, {24 + 56, 32 + 232, 24 + 56 + 82, 32 + 232 + 42})) << "the file button";
+    EXPECT_TRUE(HasRect(c, {24 + 224, 32 + 104, 24 + 224 + 82, 32 + 104 + 40})) << "the track box";
+    ASSERT_EQ(zooms.size(), 2u);
+    EXPECT_TRUE(Same(zooms[1].from, suggested)) << "the close zoom starts from the new rectangle";
 }
