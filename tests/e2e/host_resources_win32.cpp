@@ -1,11 +1,12 @@
 // host_resources PROGRAM: prints what a program carries, one "key=value" per line in UTF-8: the version
 // strings of its Japanese block (041104b0) and its translation, how many icons it has, the size of
-// bitmap 101 and whether it has a manifest.
+// bitmap 101, whether it has a manifest and the systems its manifest names (supportedOS ids, in order).
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -22,6 +23,25 @@ std::string Narrow(const wchar_t* text, UINT length) {
         WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), size, nullptr, nullptr);
     while (!out.empty() && out.back() == '\0') out.pop_back();
     return out;
+}
+
+// The Id of every supportedOS element of manifest 1, comma-separated in the manifest's order.
+std::string SupportedSystems(HMODULE module) {
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    if (!found) return {};
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
+    if (!bytes) return {};
+    const std::string_view text(bytes, SizeofResource(module, found));
+    constexpr std::string_view kOpen = "<supportedOS Id=\"";
+    std::string ids;
+    for (size_t at = text.find(kOpen); at != std::string_view::npos; at = text.find(kOpen, at)) {
+        at += kOpen.size();
+        const size_t end = text.find('"', at);
+        if (end == std::string_view::npos) break;
+        if (!ids.empty()) ids += ',';
+        ids += text.substr(at, end - at);
+    }
+    return ids;
 }
 
 }  // namespace
@@ -55,6 +75,7 @@ int wmain(int argc, wchar_t** argv) {
     int manifests = 0;
     EnumResourceNamesW(module, MAKEINTRESOURCEW(24), CountName, reinterpret_cast<LONG_PTR>(&manifests));
     std::printf("manifests=%d\n", manifests);
+    std::printf("supportedOS=%s\n", SupportedSystems(module).c_str());
     if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(101), MAKEINTRESOURCEW(2))) {
         const auto* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, found)));
         if (header)

@@ -181,5 +181,23 @@ def test_small_screen_no_ends(s):
     s.check(s.wait_window_gone(TITLE, 10), "no Orvalis_VC window was left")
 
 
+# Windows 10/11, 8.1, 8 and 7, in the order both manifests list them.
+SUPPORTED_OS = ("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a},{1f676c76-80e1-4239-95bb-83d0f6d0da78},"
+                "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38},{35138b9a-5d96-4fbd-8e2d-a2440225f93a}")
+
+
+def test_manifest_names_the_systems(s):
+    found = {}
+    for program in ("Orvalis.dll", "Orvalis.scr"):
+        code, text = s.run_tool("host_resources", s.bin_path(program))
+        s.check(code == 0, "the resources of %s can be read" % program)
+        values = dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
+        s.log("%s: %s" % (program, values))
+        s.check(values.get("manifests") == "1", "%s carries one manifest" % program)
+        found[program] = values.get("supportedOS")
+    s.check(found["Orvalis.dll"] == SUPPORTED_OS, "the renderer names Windows 7, 8, 8.1 and 10/11 (%s)"
+            % found["Orvalis.dll"])
+    s.check(found["Orvalis.dll"] == found["Orvalis.scr"], "exactly as the host does")
+
 if __name__ == "__main__":
     sys.exit(main(globals()))
