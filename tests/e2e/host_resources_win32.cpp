@@ -1,6 +1,6 @@
 // host_resources PROGRAM: prints what a program carries, one "key=value" per line in UTF-8: the version
 // strings of its Japanese block (041104b0) and its translation, how many icons it has, the size of
-// bitmap 101, whether it has a manifest and the systems its manifest names (supportedOS ids, in order).
+// bitmap 101 (the version lines only for a program that has a version block), whether it has a manifest and the systems its manifest names (supportedOS ids, in order).
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -44,15 +44,13 @@ std::string SupportedSystems(HMODULE module) {
     return ids;
 }
 
-}  // namespace
-
-int wmain(int argc, wchar_t** argv) {
-    if (argc < 2) return 2;
+// The version strings, when the program has a version block.
+void PrintVersionBlock(const wchar_t* path) {
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(argv[1], &ignored);
-    if (size == 0) return 1;
+    const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+    if (size == 0) return;
     std::vector<unsigned char> block(size);
-    if (!GetFileVersionInfoW(argv[1], 0, size, block.data())) return 1;
+    if (!GetFileVersionInfoW(path, 0, size, block.data())) return;
     void* value = nullptr;
     UINT length = 0;
     if (VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &length) && length >= 4) {
@@ -66,6 +64,13 @@ int wmain(int argc, wchar_t** argv) {
                         Narrow(static_cast<const wchar_t*>(value), length).c_str());
         }
     }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return 2;
+    PrintVersionBlock(argv[1]);
     HMODULE module =
         LoadLibraryExW(argv[1], nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     if (!module) return 1;
