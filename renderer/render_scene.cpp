@@ -50,7 +50,8 @@ bool UploadParticleTexture(const RgbImage& image, GLuint& texture) {
     } else {
         const std::vector<uint8_t> scaled = ScaledPixels(image, size);
         if (scaled.empty()) return false;
-        glTexImage2D(GL_TEXTURE_2D, 0, 3, size.width, size.height, 0, GL_RGB, GL_UNSIGNED_BYTE, scaled.data());
+        glTexImage2D(GL_TEXTURE_2D, 0, 3, size.width, size.height, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                     scaled.data());
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);

@@ -81,7 +81,8 @@ MessageDecision DecideRenderMessage(uint32_t message, uint64_t wParam, int64_t l
         case kWmDisplayChange:
             return Decision(fullscreen ? MessageAction::kRebuildCovers : MessageAction::kDefault);
         case kWmTimer:
-            return Decision(wParam == kForegroundTimerId ? MessageAction::kAskForeground : MessageAction::kDefault);
+            return Decision(wParam == kForegroundTimerId ? MessageAction::kAskForeground
+                                                         : MessageAction::kDefault);
         default:
             return Decision(MessageAction::kDefault);
     }

@@ -32,7 +32,7 @@ enum class MessageAction {
     kResize,         // ResizeViewport(width, height), return 0
     kAllowFullSize,  // let the window grow to the frame of the requested client size, return 0
     kRebuildCovers,  // the monitor layout changed: cover the other monitors anew, then the default procedure
-    kAskForeground,  // a tick of the foreground timer: ask for the foreground again or stop the timer, return 0
+    kAskForeground,  // the foreground timer ticked: ask for the foreground again or stop it, return 0
 };
 
 struct MessageDecision {

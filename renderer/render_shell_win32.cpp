@@ -398,7 +398,8 @@ void ShowRenderWindow(const ScreenRect& client) {
     SetForegroundWindow(window);
     SetFocus(window);
     state.shownTick = GetTickCount64();
-    if (GetForegroundWindow() != window) SetTimer(window, kForegroundTimerId, kForegroundRetryIntervalMs, nullptr);
+    if (GetForegroundWindow() != window)
+        SetTimer(window, kForegroundTimerId, kForegroundRetryIntervalMs, nullptr);
     CreateCovers();
     ResizeViewport(client.right - client.left, client.bottom - client.top);
 }

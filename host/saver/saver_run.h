@@ -30,8 +30,8 @@ struct SaverEnd {
 // has left the device alone. The cursor is given back only when the S switch hid it.
 // A renderer that was killed or crashed never gave the display mode back: the host does, which is
 // harmless after a renderer that did. The copy in the temporary folder goes (once the renderer's process has
-// ended, as it may still be about to read it), so that a later run whose write fails cannot hand the renderer a
-// stale picture; the one at the root of drive C stays where it is.
+// ended, as it may still be about to read it), so that a later run whose write fails cannot hand the renderer
+// a stale picture; the one at the root of drive C stays where it is.
 SaverEnd PlanSaverEnd(const SaverRunState& run);
 
 // How long a renderer that has shown no window at all gets to show one.

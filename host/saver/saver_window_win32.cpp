@@ -30,9 +30,9 @@ struct SaverScreen {
     bool timer3On = false;
     KernelHandle renderer;  // only asked whether the renderer has ended; empty once the run has ended
     bool rendererStarted = false;
-    bool rendererSeen = false;     // "Orvalis_VC" has existed
-    bool rendererShowed = false;   // the renderer's process has shown a window of any kind
-    HWND window = nullptr;  // null once the run has ended
+    bool rendererSeen = false;    // "Orvalis_VC" has existed
+    bool rendererShowed = false;  // the renderer's process has shown a window of any kind
+    HWND window = nullptr;        // null once the run has ended
     ULONGLONG startTick = 0;
 };
 

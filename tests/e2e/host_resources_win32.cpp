@@ -1,6 +1,7 @@
 // host_resources PROGRAM: prints what a program carries, one "key=value" per line in UTF-8: the version
 // strings of its Japanese block (041104b0) and its translation, how many icons it has, the size of
-// bitmap 101 (the version lines only for a program that has a version block), whether it has a manifest and the systems its manifest names (supportedOS ids, in order).
+// bitmap 101 (the version lines only for a program that has a version block), whether it has a manifest and
+// the systems its manifest names (supportedOS ids, in order).
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 

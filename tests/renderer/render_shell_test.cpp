@@ -310,10 +310,10 @@ TEST(TextureSizeTest, OnlyOldDriversWithoutTheExtensionGetPowersOfTwo) {
     };
     const Case cases[] = {
         {128, 128, false, 1024, {128, 128}},  // the host's picture, unchanged
-        {120, 100, false, 1024, {128, 128}},  {129, 64, false, 1024, {256, 64}},
-        {1, 3, false, 1024, {1, 4}},          {120, 100, true, 1024, {120, 100}},
-        {3000, 5, false, 1024, {1024, 8}},    {3000, 5, false, 1000, {512, 8}},
-        {3000, 5, false, 0, {4096, 8}},       {64, 2048, false, 1024, {64, 2048}},
+        {120, 100, false, 1024, {128, 128}}, {129, 64, false, 1024, {256, 64}},
+        {1, 3, false, 1024, {1, 4}},         {120, 100, true, 1024, {120, 100}},
+        {3000, 5, false, 1024, {1024, 8}},   {3000, 5, false, 1000, {512, 8}},
+        {3000, 5, false, 0, {4096, 8}},      {64, 2048, false, 1024, {64, 2048}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(TextureUploadSize(c.width, c.height, c.anySize, c.maxSide), c.expected)
@@ -463,8 +463,8 @@ TEST(ForegroundTest, AsksAgainOnlyWhileRefusedAndForTwoSeconds) {
     EXPECT_EQ(Decide(kWmTimer, kForegroundTimerId, 0, state).action, MessageAction::kAskForeground);
     EXPECT_EQ(Decide(kWmTimer, kForegroundTimerId, 0, state, false).action, MessageAction::kAskForeground);
     EXPECT_EQ(Decide(kWmTimer, kForegroundTimerId + 1, 0, state).action, MessageAction::kDefault);
-    const std::pair<int64_t, bool> notForeground[] = {{0, true}, {100, true}, {1999, true}, {2000, false},
-                                                      {60000, false}};
+    const std::pair<int64_t, bool> notForeground[] = {
+        {0, true}, {100, true}, {1999, true}, {2000, false}, {60000, false}};
     for (auto [ms, ask] : notForeground) EXPECT_EQ(AskForegroundAgain(false, ms), ask) << ms;
     for (int64_t ms : {0, 100, 1999}) EXPECT_FALSE(AskForegroundAgain(true, ms)) << ms;
 }

@@ -1,12 +1,9 @@
 // glinfo   prints what the OpenGL driver of a window like the renderer's reports: its version, its renderer
 // and whether it offers textures of any size (GL_ARB_texture_non_power_of_two), one "key=value" a line.
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-
-#include <GL/gl.h>
-
 #include <cstdio>
 #include <cstring>
+
+#include "renderer/opengl.h"
 
 namespace {
 
