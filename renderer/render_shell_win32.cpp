@@ -1,5 +1,7 @@
 #include "renderer/render_shell_win32.h"
 
+#include <mmsystem.h>
+
 #include <cmath>
 #include <memory>
 #include <new>
@@ -251,11 +253,23 @@ public:
         constexpr DWORD kHighResolution = 0x00000002;  // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
         timer_.reset(CreateWaitableTimerExW(nullptr, nullptr, kHighResolution, TIMER_ALL_ACCESS));
         highResolution_ = timer_.valid();
-        if (!timer_) timer_.reset(CreateWaitableTimerW(nullptr, TRUE, nullptr));
+        if (timer_) return;
+        timer_.reset(CreateWaitableTimerW(nullptr, TRUE, nullptr));
+        // Systems without that timer take a finer tick for every timer while the loop runs, so that little
+        // of each frame's wait is left to poll.
+        fineTick_ = timeBeginPeriod(kFineTickMs) == TIMERR_NOERROR;
     }
+    ~FrameWaiter() {
+        if (fineTick_) timeEndPeriod(kFineTickMs);
+    }
+    FrameWaiter(const FrameWaiter&) = delete;
+    FrameWaiter& operator=(const FrameWaiter&) = delete;
 
     // The granularity of Wait: none with the high-resolution timer, the system's tick without it.
-    double TickMs() const { return highResolution_ ? 0.0 : kSystemTimerTickMs; }
+    double TickMs() const {
+        if (highResolution_) return 0.0;
+        return fineTick_ ? static_cast<double>(kFineTickMs) : kSystemTimerTickMs;
+    }
 
     // Waits `ms` milliseconds (waking for any message), or only gives up the processor for a moment when
     // `ms` is 0: the rest of a wait shorter than a tick is polled.
@@ -277,8 +291,10 @@ public:
     }
 
 private:
+    static constexpr UINT kFineTickMs = 1;
     KernelHandle timer_;
     bool highResolution_ = false;
+    bool fineTick_ = false;
 };
 
 // The render window's pixel format: double-buffered RGBA at kColorBits with a 16-bit depth buffer.
