@@ -1,8 +1,41 @@
 #include "renderer/render_scene.h"
 
 #include <new>
+#include <string_view>
+#include <vector>
 
 namespace orvalis {
+
+namespace {
+
+std::string_view GlText(GLenum name) {
+    const auto* text = reinterpret_cast<const char*>(glGetString(name));
+    return text != nullptr ? std::string_view(text) : std::string_view();
+}
+
+// The sides the driver is given: an OpenGL 1.1 driver without GL_ARB_texture_non_power_of_two refuses any
+// other than powers of two, and the particles would show as solid quads.
+TextureSize DriverTextureSize(const RgbImage& image) {
+    GLint maxSide = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+    const bool anySize = TakesAnyTextureSize(GlText(GL_VERSION), GlText(GL_EXTENSIONS));
+    return TextureUploadSize(image.width, image.height, anySize, maxSide);
+}
+
+// The image scaled to `size` by GLU, rows tightly packed; empty when GLU fails.
+std::vector<uint8_t> ScaledPixels(const RgbImage& image, TextureSize size) {
+    std::vector<uint8_t> scaled(static_cast<size_t>(size.width) * static_cast<size_t>(size.height) * 3);
+    GLint packAlignment = 4;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    const GLint failed = gluScaleImage(GL_RGB, image.width, image.height, GL_UNSIGNED_BYTE, image.data,
+                                       size.width, size.height, GL_UNSIGNED_BYTE, scaled.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
+    if (failed != 0) scaled.clear();
+    return scaled;
+}
+
+}  // namespace
 
 bool UploadParticleTexture(const RgbImage& image, GLuint& texture) {
     if (image.data == nullptr || image.width <= 0 || image.height <= 0) return false;
@@ -11,7 +44,15 @@ bool UploadParticleTexture(const RgbImage& image, GLuint& texture) {
     // The image's rows are tightly packed (width x 3 bytes); GL's default of 4-byte rows would read past the
     // buffer and shear every row of an image whose width is not a multiple of 4.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, image.width, image.height, 0, GL_RGB, GL_UNSIGNED_BYTE, image.data);
+    const TextureSize size = DriverTextureSize(image);
+    if (size == TextureSize{image.width, image.height}) {
+        glTexImage2D(GL_TEXTURE_2D, 0, 3, image.width, image.height, 0, GL_RGB, GL_UNSIGNED_BYTE, image.data);
+    } else {
+        const std::vector<uint8_t> scaled = ScaledPixels(image, size);
+        if (scaled.empty()) return false;
+        glTexImage2D(GL_TEXTURE_2D, 0, 3, size.width, size.height, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                     scaled.data());
+    }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     return true;

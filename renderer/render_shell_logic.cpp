@@ -75,14 +75,21 @@ MessageDecision DecideRenderMessage(uint32_t message, uint64_t wParam, int64_t l
             // full 1024 x 768 client area, partly off screen.
             return Decision(MessageAction::kAllowFullSize);
         case kWmDpiChanged:
-            // The full-screen window keeps the monitor's pixel rectangle; a window follows the system's
-            // advice.
+            // The full-screen window keeps the monitor's pixel rectangle. A window is left to the default
+            // procedure, which does not move or resize it: the 1024 x 768 client area stays in real pixels.
             return Decision(fullscreen ? MessageAction::kHandled : MessageAction::kDefault);
         case kWmDisplayChange:
             return Decision(fullscreen ? MessageAction::kRebuildCovers : MessageAction::kDefault);
+        case kWmTimer:
+            return Decision(wParam == kForegroundTimerId ? MessageAction::kAskForeground
+                                                         : MessageAction::kDefault);
         default:
             return Decision(MessageAction::kDefault);
     }
+}
+
+bool AskForegroundAgain(bool isForeground, int64_t msSinceShown) {
+    return !isForeground && msSinceShown < kForegroundRetryMs;
 }
 
 void NoteDisplayState(ShellInput& input, uint32_t state) {
@@ -118,6 +125,15 @@ DisplayOutcome ChooseDisplayMode(DisplayModeDevice& device, int width, int heigh
     return device.AskWindowed() ? DisplayOutcome::kWindowed : DisplayOutcome::kAbandon;
 }
 
+void EndRun(RunEndSteps& steps, bool fullscreen) {
+    if (fullscreen) {
+        steps.RestoreDisplayMode();
+        steps.CoverEveryMonitor();
+    }
+    steps.ReleaseRenderWindow();
+    steps.RemoveCovers();
+}
+
 int SwapIntervalForRefresh(int refreshHz) {
     if (refreshHz <= 1) return 1;
     int best = 1;
@@ -144,6 +160,11 @@ double FrameRateLimit(bool swapIntervalApplied, int swapInterval, int refreshHz)
 double FramePacer::WaitMs(double nowMs) const {
     if (!started_ || nowMs >= dueMs_) return 0.0;
     return dueMs_ - nowMs;
+}
+
+double FramePacer::SleepMs(double nowMs) const {
+    const double wait = WaitMs(nowMs);
+    return wait > tickMs_ ? wait - tickMs_ : 0.0;
 }
 
 void FramePacer::FrameStarted(double nowMs) {
@@ -180,6 +201,45 @@ bool HasExtension(std::string_view extensions, std::string_view name) {
         pos = end;
     }
     return false;
+}
+
+namespace {
+
+// The leading number of `text` from `pos` on; -1 when there is none.
+int LeadingNumber(std::string_view text, size_t& pos) {
+    int value = -1;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && value < 100000) {
+        value = (value < 0 ? 0 : value * 10) + (text[pos] - '0');
+        ++pos;
+    }
+    return value;
+}
+
+bool IsPowerOfTwo(int value) {
+    return value > 0 && (value & (value - 1)) == 0;
+}
+
+// The smallest power of two not below `value`, at most `limit`.
+int PowerOfTwoAtLeast(int value, int limit) {
+    int side = 1;
+    while (side < value && side <= limit / 2) side *= 2;
+    return side;
+}
+
+}  // namespace
+
+bool TakesAnyTextureSize(std::string_view version, std::string_view extensions) {
+    if (HasExtension(extensions, "GL_ARB_texture_non_power_of_two")) return true;
+    size_t pos = 0;
+    const int major = LeadingNumber(version, pos);
+    return major >= 2 && pos < version.size() && version[pos] == '.';
+}
+
+TextureSize TextureUploadSize(int width, int height, bool anySize, int maxSide) {
+    if (anySize || (IsPowerOfTwo(width) && IsPowerOfTwo(height))) return TextureSize{width, height};
+    constexpr int kNoLimit = 1 << 30;
+    const int limit = maxSide > 0 ? maxSide : kNoLimit;
+    return TextureSize{PowerOfTwoAtLeast(width, limit), PowerOfTwoAtLeast(height, limit)};
 }
 
 }  // namespace orvalis

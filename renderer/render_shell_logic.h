@@ -19,6 +19,7 @@ inline constexpr uint32_t kWmKeyUp = 0x0101;
 inline constexpr uint32_t kWmSysCommand = 0x0112;
 inline constexpr uint32_t kWmDpiChanged = 0x02E0;
 inline constexpr uint32_t kWmDisplayChange = 0x007E;
+inline constexpr uint32_t kWmTimer = 0x0113;
 inline constexpr uint64_t kScScreenSave = 0xF140;
 inline constexpr uint64_t kScMonitorPower = 0xF170;
 inline constexpr int kVkEscape = 0x1B;
@@ -31,6 +32,7 @@ enum class MessageAction {
     kResize,         // ResizeViewport(width, height), return 0
     kAllowFullSize,  // let the window grow to the frame of the requested client size, return 0
     kRebuildCovers,  // the monitor layout changed: cover the other monitors anew, then the default procedure
+    kAskForeground,  // the foreground timer ticked: ask for the foreground again or stop it, return 0
 };
 
 struct MessageDecision {
@@ -55,6 +57,15 @@ struct ShellInput {
 // program runs in its changed display mode.
 MessageDecision DecideRenderMessage(uint32_t message, uint64_t wParam, int64_t lParam, ShellInput& input,
                                     bool fullscreen);
+
+// The timer that asks for the foreground again while the shown window has not got it.
+inline constexpr uint64_t kForegroundTimerId = 1;
+inline constexpr int kForegroundRetryIntervalMs = 100;
+inline constexpr int64_t kForegroundRetryMs = 2000;
+
+// Whether a tick of the foreground timer asks for the foreground again: only while the window is not the
+// foreground window, and for at most kForegroundRetryMs after it was shown. False stops the timer.
+bool AskForegroundAgain(bool isForeground, int64_t msSinceShown);
 
 // The console display's power state as the system reports it (0 off, 1 on, 2 dimmed).
 void NoteDisplayState(ShellInput& input, uint32_t state);
@@ -125,6 +136,25 @@ enum class DisplayOutcome {
 // Tries width x height at `bits`, then at the current depth when that differs, and only then asks.
 DisplayOutcome ChooseDisplayMode(DisplayModeDevice& device, int width, int height, int bits);
 
+// The steps that end a run, with the platform behind an interface.
+class RunEndSteps {
+public:
+    virtual ~RunEndSteps() = default;
+    // Back to the display mode in the registry; blocks while the monitors resync.
+    virtual void RestoreDisplayMode() = 0;
+    // Black covers over every monitor of the layout as the system reports it now, the drawn one included.
+    virtual void CoverEveryMonitor() = 0;
+    // The GL context, the DC and the render window.
+    virtual void ReleaseRenderWindow() = 0;
+    // Every cover.
+    virtual void RemoveCovers() = 0;
+};
+
+// A full-screen run gives the display mode back while its window and covers still hide the desktop, then
+// blacks out every monitor of the restored layout (which may have moved, and whose primary monitor the
+// render window no longer fills), and only then lets its windows go. A windowed run changed no mode.
+void EndRun(RunEndSteps& steps, bool fullscreen);
+
 // The swap interval whose frame rate at this refresh rate is nearest to 60 frames per second (the speed the
 // fixed per-frame steps are made for); ties go to the faster rate. An unknown rate (0 or 1) gives 1.
 int SwapIntervalForRefresh(int refreshHz);
@@ -136,19 +166,29 @@ inline constexpr double kTargetFramesPerSecond = 60.0;
 // the interval but do not wait for the display (10 % above the rate the interval should give).
 double FrameRateLimit(bool swapIntervalApplied, int swapInterval, int refreshHz);
 
+// The system timer's tick, on which a wait ends when no high-resolution timer is at hand.
+inline constexpr double kSystemTimerTickMs = 15.625;
+
 // Paces frames by waiting: each frame is due one period after the one before, and a loop that fell behind by
-// more than a period starts counting afresh instead of rushing to catch up.
+// more than a period starts counting afresh instead of rushing to catch up. A wait on a timer with a coarse
+// tick ends on a tick, up to a whole tick after the time asked; so the loop sleeps on the timer only for the
+// part of the wait that ends a tick or more before the frame is due, and polls through the rest: every frame
+// comes on time, none waits two ticks.
 class FramePacer {
 public:
-    explicit FramePacer(double framesPerSecond) : periodMs_(1000.0 / framesPerSecond) {}
+    explicit FramePacer(double framesPerSecond, double timerTickMs = 0.0)
+        : periodMs_(1000.0 / framesPerSecond), tickMs_(timerTickMs) {}
     // Milliseconds to wait at `nowMs` before the next frame may be drawn; 0 when it is due.
     double WaitMs(double nowMs) const;
+    // Of that wait, the milliseconds the loop may sleep on its timer at `nowMs`; 0 when it must poll.
+    double SleepMs(double nowMs) const;
     // A frame is being drawn at `nowMs`.
     void FrameStarted(double nowMs);
     double PeriodMs() const { return periodMs_; }
 
 private:
     double periodMs_;
+    double tickMs_;
     double dueMs_ = 0.0;
     bool started_ = false;
 };
@@ -173,5 +213,21 @@ ScreenRect FullscreenWindowRect(const ScreenRect& monitor, int width, int height
 
 // True when the space-separated extension list names `name` exactly (not as a prefix of a longer name).
 bool HasExtension(std::string_view extensions, std::string_view name);
+
+// Whether the driver takes textures whose sides are not powers of two: it reports version 2.0 or later
+// (GL_VERSION, "major.minor..."), or offers GL_ARB_texture_non_power_of_two. A version it does not spell
+// counts as an old one.
+bool TakesAnyTextureSize(std::string_view version, std::string_view extensions);
+
+struct TextureSize {
+    int width = 0;
+    int height = 0;
+    bool operator==(const TextureSize&) const = default;
+};
+
+// The texture's sides as uploaded: the image's own where the driver takes any size or both are powers of two
+// already; otherwise each side's next power of two, at most the largest power of two within `maxSide` (the
+// driver's limit; 0 when unknown).
+TextureSize TextureUploadSize(int width, int height, bool anySize, int maxSide);
 
 }  // namespace orvalis

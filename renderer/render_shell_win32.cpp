@@ -1,5 +1,7 @@
 #include "renderer/render_shell_win32.h"
 
+#include <mmsystem.h>
+
 #include <cmath>
 #include <memory>
 #include <new>
@@ -19,7 +21,7 @@ namespace orvalis {
 static_assert(kWmSize == WM_SIZE && kWmActivate == WM_ACTIVATE && kWmClose == WM_CLOSE);
 static_assert(kWmGetMinMaxInfo == WM_GETMINMAXINFO);
 static_assert(kWmKeyDown == WM_KEYDOWN && kWmKeyUp == WM_KEYUP && kWmSysCommand == WM_SYSCOMMAND);
-static_assert(kWmDpiChanged == WM_DPICHANGED && kWmDisplayChange == WM_DISPLAYCHANGE);
+static_assert(kWmDpiChanged == WM_DPICHANGED && kWmDisplayChange == WM_DISPLAYCHANGE && kWmTimer == WM_TIMER);
 static_assert(kScScreenSave == SC_SCREENSAVE && kScMonitorPower == SC_MONITORPOWER && kVkEscape == VK_ESCAPE);
 
 namespace {
@@ -53,6 +55,7 @@ struct RendererState {
     std::vector<OwnedWindow> covers;
     bool cursorHidden = false;
     PowerNotification displayStateNotification;
+    ULONGLONG shownTick = 0;  // when the render window was shown, for the foreground requests
     long long framesDrawn = 0;
 };
 
@@ -191,16 +194,16 @@ bool RegisterCoverClass() {
     return state.coverClass.valid();
 }
 
-// Covers every monitor but the render window's own, from the layout the system reports now.
-void CreateCovers() {
-    DestroyCovers();
-    if (!state.fullscreenMode || !state.renderWindow || !RegisterCoverClass()) return;
+std::vector<ScreenRect> MonitorRects() {
     std::vector<ScreenRect> monitors;
     EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
-    MONITORINFO drawn{};
-    drawn.cbSize = sizeof(drawn);
-    GetMonitorInfoA(MonitorFromWindow(state.renderWindow.get(), MONITOR_DEFAULTTOPRIMARY), &drawn);
-    for (const ScreenRect& rect : CoverRects(monitors, FromRect(drawn.rcMonitor), state.fullscreenMode)) {
+    return monitors;
+}
+
+// Adds a cover over each rectangle, above every window shown so far.
+void AddCovers(const std::vector<ScreenRect>& rects) {
+    if (!RegisterCoverClass()) return;
+    for (const ScreenRect& rect : rects) {
         OwnedWindow cover(CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
                                           kCoverClassName, "", WS_POPUP, rect.left, rect.top,
                                           rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
@@ -210,6 +213,16 @@ void CreateCovers() {
         SetWindowPos(state.covers.back().get(), HWND_TOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }
+}
+
+// Covers every monitor but the render window's own, from the layout the system reports now.
+void CreateCovers() {
+    DestroyCovers();
+    if (!state.fullscreenMode || !state.renderWindow) return;
+    MONITORINFO drawn{};
+    drawn.cbSize = sizeof(drawn);
+    GetMonitorInfoA(MonitorFromWindow(state.renderWindow.get(), MONITOR_DEFAULTTOPRIMARY), &drawn);
+    AddCovers(CoverRects(MonitorRects(), FromRect(drawn.rcMonitor), state.fullscreenMode));
 }
 
 void HandleDisplayState(LPARAM lParam) {
@@ -233,16 +246,39 @@ double NowMs() {
 }
 
 // Waits up to `ms` milliseconds, waking at once for any message. A high-resolution waitable timer keeps the
-// frame period exact where the system's default timer tick (about 15.6 ms) would halve the rate.
+// frame period exact; without one a wait ends on the system's timer tick (about 15.6 ms), up to a tick late.
 class FrameWaiter {
 public:
     FrameWaiter() {
         constexpr DWORD kHighResolution = 0x00000002;  // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
         timer_.reset(CreateWaitableTimerExW(nullptr, nullptr, kHighResolution, TIMER_ALL_ACCESS));
-        if (!timer_) timer_.reset(CreateWaitableTimerW(nullptr, TRUE, nullptr));
+        highResolution_ = timer_.valid();
+        if (timer_) return;
+        timer_.reset(CreateWaitableTimerW(nullptr, TRUE, nullptr));
+        // Systems without that timer take a finer tick for every timer while the loop runs, so that little
+        // of each frame's wait is left to poll.
+        fineTick_ = timeBeginPeriod(kFineTickMs) == TIMERR_NOERROR;
+    }
+    ~FrameWaiter() {
+        if (fineTick_) timeEndPeriod(kFineTickMs);
+    }
+    FrameWaiter(const FrameWaiter&) = delete;
+    FrameWaiter& operator=(const FrameWaiter&) = delete;
+
+    // The granularity of Wait: none with the high-resolution timer, the system's tick without it.
+    double TickMs() const {
+        if (highResolution_) return 0.0;
+        return fineTick_ ? static_cast<double>(kFineTickMs) : kSystemTimerTickMs;
     }
 
+    // Waits `ms` milliseconds (waking for any message), or only gives up the processor for a moment when
+    // `ms` is 0: the rest of a wait shorter than a tick is polled.
     void Wait(double ms) {
+        if (ms <= 0.0) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+            SwitchToThread();
+            return;
+        }
         LARGE_INTEGER due;
         due.QuadPart = -static_cast<LONGLONG>(ms * 10000.0);  // relative, in 100 ns units
         HANDLE timer = timer_.get();
@@ -255,7 +291,10 @@ public:
     }
 
 private:
+    static constexpr UINT kFineTickMs = 1;
     KernelHandle timer_;
+    bool highResolution_ = false;
+    bool fineTick_ = false;
 };
 
 // The render window's pixel format: double-buffered RGBA at kColorBits with a 16-bit depth buffer.
@@ -311,7 +350,8 @@ WindowFrame PlanWindowFrame(int width, int height) {
     frame.client = ScreenRect{0, 0, width, height};
     if (state.fullscreenMode) {
         frame.style = WS_POPUP;
-        frame.extendedStyle = WS_EX_APPWINDOW;
+        // Topmost like the covers, so that no taskbar stays above the cloud.
+        frame.extendedStyle = WS_EX_APPWINDOW | WS_EX_TOPMOST;
         // The monitor's own rectangle after the mode change, in real pixels whatever its scaling.
         frame.rect = FullscreenWindowRect(PrimaryMonitorRect(), width, height);
         frame.client = frame.rect;
@@ -366,11 +406,16 @@ void StartSwapControl() {
     if (state.swapInterval > 0) ApplySwapInterval();
 }
 
+// NOTE: the system may refuse SetForegroundWindow (the right to it is lost at the user's next input); the
+// foreground timer asks again for a while, and a click on the window activates it in any case.
 void ShowRenderWindow(const ScreenRect& client) {
     HWND window = state.renderWindow.get();
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
     SetFocus(window);
+    state.shownTick = GetTickCount64();
+    if (GetForegroundWindow() != window)
+        SetTimer(window, kForegroundTimerId, kForegroundRetryIntervalMs, nullptr);
     CreateCovers();
     ResizeViewport(client.right - client.left, client.bottom - client.top);
 }
@@ -410,6 +455,28 @@ LRESULT OnDisplayChange(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     CreateCovers();
     return DefWindowProcA(window, message, wParam, lParam);
 }
+
+LRESULT OnForegroundTimer(HWND window) {
+    const auto sinceShown = static_cast<int64_t>(GetTickCount64() - state.shownTick);
+    if (AskForegroundAgain(GetForegroundWindow() == window, sinceShown)) {
+        SetForegroundWindow(window);
+    } else {
+        KillTimer(window, kForegroundTimerId);
+    }
+    return 0;
+}
+
+class Win32RunEnd final : public RunEndSteps {
+public:
+    void RestoreDisplayMode() override { ChangeDisplaySettingsA(nullptr, 0); }
+    void CoverEveryMonitor() override { AddCovers(CoverRects(MonitorRects(), ScreenRect{}, true)); }
+    void ReleaseRenderWindow() override {
+        state.displayStateNotification.reset();
+        ReleaseGlContext();
+        state.renderWindow.reset();
+    }
+    void RemoveCovers() override { DestroyCovers(); }
+};
 
 }  // namespace
 
@@ -454,16 +521,13 @@ RenderWindowMode CreateRenderWindow(const char* title, int width, int height, bo
 }
 
 void DestroyRenderWindow() {
-    // The covers go first, and the run counts as windowed from here: the WM_DISPLAYCHANGE that the mode's
-    // restore sends to the window must not build them again.
-    const bool restoreMode = state.fullscreenMode;
+    // The run counts as windowed from here: the WM_DISPLAYCHANGE that the mode's restore sends to the window
+    // must not build the covers again while the ones standing hide the desktop through the resync.
+    const bool fullscreen = state.fullscreenMode;
     state.fullscreenMode = false;
-    DestroyCovers();
-    if (restoreMode) ChangeDisplaySettingsA(nullptr, 0);
+    Win32RunEnd steps;
+    EndRun(steps, fullscreen);
     RevealCursor();
-    state.displayStateNotification.reset();
-    ReleaseGlContext();
-    state.renderWindow.reset();
     state.windowClass.reset();
     state.coverClass.reset();
 }
@@ -501,6 +565,8 @@ LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
             return OnGetMinMaxInfo(lParam);
         case MessageAction::kRebuildCovers:
             return OnDisplayChange(window, message, wParam, lParam);
+        case MessageAction::kAskForeground:
+            return OnForegroundTimer(window);
         case MessageAction::kDefault:
             break;
     }
@@ -508,8 +574,9 @@ LRESULT CALLBACK RenderWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 int RunMessageLoop() {
-    FramePacer pacer(FrameRateLimit(state.swapIntervalApplied, state.swapInterval, state.refreshRate));
     FrameWaiter waiter;
+    FramePacer pacer(FrameRateLimit(state.swapIntervalApplied, state.swapInterval, state.refreshRate),
+                     waiter.TickMs());
     MSG msg{};
     for (;;) {
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -519,9 +586,9 @@ int RunMessageLoop() {
             continue;
         }
         // Not yet time for the next frame: wait, waking for any message.
-        const double waitMs = pacer.WaitMs(NowMs());
-        if (waitMs > 0.0) {
-            waiter.Wait(waitMs);
+        const double now = NowMs();
+        if (pacer.WaitMs(now) > 0.0) {
+            waiter.Wait(pacer.SleepMs(now));
             continue;
         }
         auto paced = [&] {

@@ -15,8 +15,10 @@ SaverEnd PlanSaverEnd(const SaverRunState& run) {
     return end;
 }
 
-bool SaverRunOver(bool windowSeen, bool rendererEnded, int64_t msSinceStart) {
-    return windowSeen || rendererEnded || msSinceStart >= kRendererStartGraceMs;
+bool SaverRunOver(const RendererWatch& watch) {
+    if (watch.rendererEnded) return true;
+    if (watch.renderWindowNow || watch.anyWindowNow) return false;
+    return watch.renderWindowSeen || (!watch.anyWindowSeen && watch.msSinceStart >= kRendererStartGraceMs);
 }
 
 }  // namespace orvalis

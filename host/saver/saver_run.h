@@ -29,17 +29,29 @@ struct SaverEnd {
 // The CD is stopped only while its watch still runs (timer2On): a watch that switched itself off
 // has left the device alone. The cursor is given back only when the S switch hid it.
 // A renderer that was killed or crashed never gave the display mode back: the host does, which is
-// harmless after a renderer that did. The copy in the temporary folder goes, so that a later run whose
-// write fails cannot hand the renderer a stale picture; the one at the root of drive C stays where it is.
+// harmless after a renderer that did. The copy in the temporary folder goes (once the renderer's process has
+// ended, as it may still be about to read it), so that a later run whose write fails cannot hand the renderer
+// a stale picture; the one at the root of drive C stays where it is.
 SaverEnd PlanSaverEnd(const SaverRunState& run);
 
-// How long a renderer that is still starting gets to show its window.
+// How long a renderer that has shown no window at all gets to show one.
 constexpr int64_t kRendererStartGraceMs = 30000;
 
-// Whether a watch tick that finds no renderer window ends the saver run: once the renderer has shown its
-// window and it is gone, once the renderer process has ended (or never started), or when a renderer that
-// still runs has not shown a window within the grace period. A renderer that is merely slow to start (a
-// cold machine, a busy disk) is waited for, so the music and the watch do not stop before it shows.
-bool SaverRunOver(bool windowSeen, bool rendererEnded, int64_t msSinceStart);
+// What a watch tick finds of the renderer.
+struct RendererWatch {
+    bool renderWindowNow = false;   // its "Orvalis_VC" window exists
+    bool anyWindowNow = false;      // its process shows a visible top-level window (a question box counts)
+    bool renderWindowSeen = false;  // "Orvalis_VC" has existed at this or an earlier tick
+    bool anyWindowSeen = false;     // the process has shown a window at this or an earlier tick
+    bool rendererEnded = false;     // its process has ended, or never started
+    int64_t msSinceStart = 0;
+};
+
+// Whether a watch tick ends the saver run: once the renderer's process has ended, or once it shows no window
+// any more after its "Orvalis_VC" window has been there. While the process shows any window (its display-mode
+// question, however long the user takes over it) the run goes on; the grace period only ends the run of a
+// renderer that has shown no window at all, so one that is merely slow to start (a cold machine, a busy disk)
+// is waited for.
+bool SaverRunOver(const RendererWatch& watch);
 
 }  // namespace orvalis

@@ -30,8 +30,9 @@ struct SaverScreen {
     bool timer3On = false;
     KernelHandle renderer;  // only asked whether the renderer has ended; empty once the run has ended
     bool rendererStarted = false;
-    bool rendererSeen = false;
-    HWND window = nullptr;  // null once the run has ended
+    bool rendererSeen = false;    // "Orvalis_VC" has existed
+    bool rendererShowed = false;  // the renderer's process has shown a window of any kind
+    HWND window = nullptr;        // null once the run has ended
     ULONGLONG startTick = 0;
 };
 
@@ -83,10 +84,27 @@ void Timer2Tick(HWND window, SaverScreen& s) {
     SwitchTimer(window, kTimer2, kTimer2Interval, s.timer2On, player.cdWatchOn);
 }
 
+// Waits up to `ms` for a process to end, handling the messages other threads send meanwhile (a broadcast of
+// the renderer's must not stall on this thread); true once it has ended.
+bool WaitForProcessEnd(HANDLE process, ULONGLONG ms) {
+    const ULONGLONG until = GetTickCount64() + ms;
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        const DWORD left = now < until ? static_cast<DWORD>(until - now) : 0;
+        const DWORD woken = MsgWaitForMultipleObjects(1, &process, FALSE, left, QS_SENDMESSAGE);
+        if (woken == WAIT_OBJECT_0) return true;
+        if (woken != WAIT_OBJECT_0 + 1 || left == 0) return false;
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+// How long the end of a run waits for the renderer's process before it leaves the texture copy in place.
+constexpr ULONGLONG kRendererExitWaitMs = 5000;
+
 // Undoes what the run started and ends the host. Runs once: a Timer3 tick or the renderer's process
 // ending, whichever comes first.
 void EndSaverRun(HWND window, SaverScreen& s) {
-    s.renderer.reset();
     SwitchTimer(window, kTimer3, kTimer3Interval, s.timer3On, false);
     const SaverEnd end = PlanSaverEnd({.timer2On = s.timer2On,
                                        .music = s.music,
@@ -107,19 +125,47 @@ void EndSaverRun(HWND window, SaverScreen& s) {
     // second time had hiding returned 0.
     if (end.restoreCursor) savedCursorCount = ShowCursor(TRUE);
     if (end.restoreDisplayMode) ChangeDisplaySettingsA(nullptr, 0);
-    if (end.removeTextureCopy) DeleteFileW(s.texturePath.c_str());
+    const bool rendererGone = !s.renderer || WaitForProcessEnd(s.renderer.get(), kRendererExitWaitMs);
+    if (end.removeTextureCopy && rendererGone) DeleteFileW(s.texturePath.c_str());
+    s.renderer.reset();
     s.window = nullptr;
     DestroyWindow(window);
 }
 
+struct WindowSearch {
+    DWORD processId = 0;
+    bool found = false;
+};
+
+BOOL CALLBACK FindShownWindow(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<WindowSearch*>(data);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId != search->processId || !IsWindowVisible(window)) return TRUE;
+    search->found = true;
+    return FALSE;
+}
+
+// Whether the process shows a visible top-level window of any kind.
+bool ProcessShowsWindow(HANDLE process) {
+    WindowSearch search;
+    search.processId = GetProcessId(process);
+    if (search.processId == 0) return false;
+    EnumWindows(FindShownWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 void Timer3Tick(HWND window, SaverScreen& s) {
-    if (FindWindowA(nullptr, kRendererWindowTitle)) {
-        s.rendererSeen = true;
-        return;
-    }
-    const bool ended = !s.renderer || WaitForSingleObject(s.renderer.get(), 0) != WAIT_TIMEOUT;
-    if (!SaverRunOver(s.rendererSeen, ended, static_cast<int64_t>(GetTickCount64() - s.startTick))) return;
-    EndSaverRun(window, s);
+    RendererWatch watch;
+    watch.renderWindowNow = FindWindowA(nullptr, kRendererWindowTitle) != nullptr;
+    watch.anyWindowNow = s.renderer && ProcessShowsWindow(s.renderer.get());
+    watch.rendererEnded = !s.renderer || WaitForSingleObject(s.renderer.get(), 0) != WAIT_TIMEOUT;
+    s.rendererSeen = s.rendererSeen || watch.renderWindowNow;
+    s.rendererShowed = s.rendererShowed || watch.renderWindowNow || watch.anyWindowNow;
+    watch.renderWindowSeen = s.rendererSeen;
+    watch.anyWindowSeen = s.rendererShowed;
+    watch.msSinceStart = static_cast<int64_t>(GetTickCount64() - s.startTick);
+    if (SaverRunOver(watch)) EndSaverRun(window, s);
 }
 
 LRESULT OnTimer(HWND window, SaverScreen& s, WPARAM id) {
@@ -154,15 +200,21 @@ KernelHandle StartProgram(const std::string& path) {
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process = {};
     std::string commandLine = "\"" + path + "\"";
-    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                        nullptr, &startup, &process)) {
         return {};
     }
     const KernelHandle thread(process.hThread);
+    KernelHandle program(process.hProcess);
     // The host started by the system holds the foreground right; without passing it on, the program's
-    // SetForegroundWindow would leave the keyboard with whatever had it before.
+    // SetForegroundWindow would leave the keyboard with whatever had it before. It is passed on before the
+    // program runs: the right lapses at the user's next input, and the mode change takes a while.
     AllowSetForegroundWindow(process.dwProcessId);
-    return KernelHandle(process.hProcess);
+    if (ResumeThread(thread.get()) == static_cast<DWORD>(-1)) {
+        TerminateProcess(program.get(), 1);
+        return {};
+    }
+    return program;
 }
 
 HWND CreateSaverScreenWindow(HINSTANCE instance, const std::string& commandLine) {

@@ -2,6 +2,7 @@
 second monitor that must not show the desktop while the saver runs."""
 
 import os
+import re
 import subprocess
 import sys
 import time
@@ -184,6 +185,72 @@ def test_covers_go_with_a_killed_renderer(s):
     s.check(not s.top_windows(pid), "its cover went with it")
     s.wait_for(lambda: lit_share(s.screenshot("after-kill").region(SECOND[0] + 100, 100, 500, 300), 200) > 0.99,
                10, "the helper window to show again")
+
+
+# Wine's relay trace, narrowed to the calls that order the start and the end of a run.
+RELAY_KEY = "HKCU\\Software\\Wine\\Debug"
+RELAY_CALLS = ("CreateProcessA;AllowSetForegroundWindow;ResumeThread;ChangeDisplaySettingsA;CreateWindowExA;"
+               "DestroyWindow")
+RELAY_LINE = re.compile(r"^([0-9a-f]{4}):[0-9a-f]{4}:(Call|Ret)\s+\w+\.(\w+)\((.*?)\)", re.M)
+WS_EX_TOPMOST = 0x8
+
+
+def wine_reg(s, *args):
+    subprocess.run(["wine", "reg", *args, "/f"], env=s.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=60, check=True)
+
+
+def relay_calls(program):
+    """[(Windows pid, "Call" or "Ret", function, arguments)] in the order the trace gives them."""
+    with open(program.stderr_path, encoding="utf-8", errors="replace") as f:
+        return [(int(m.group(1), 16), m.group(2), m.group(3), m.group(4)) for m in RELAY_LINE.finditer(f.read())]
+
+
+@screen(TWO_MONITORS)
+def test_start_and_end_keep_the_desktop_hidden(s):
+    helper_on_second_monitor(s)
+    wine_reg(s, "add", RELAY_KEY, "/v", "RelayInclude", "/d", RELAY_CALLS)
+    try:
+        host, window = start_saver(s, env={"WINEDEBUG": "+pid,+relay"})
+        wait_drawing(s)
+        info = s.win_info(TITLE)
+        s.check(info["exstyle"] & WS_EX_TOPMOST, "the full-screen window is topmost (exstyle %#x)" % info["exstyle"])
+        s.check(s.foreground()[0] == TITLE, "Orvalis_VC is the foreground window")
+        s.key(window, "Escape")
+        s.check(host.wait(15) == 0, "Escape ends the saver")
+    finally:
+        wine_reg(s, "delete", RELAY_KEY, "/v", "RelayInclude")
+    calls = relay_calls(host)
+    renderer = [c for c in calls if c[0] == info["pid"]]
+    starter = [c for c in calls if c[0] != info["pid"]]
+    with open(s.output_path("relay-calls.txt"), "w") as f:
+        f.writelines("%04x %s %s(%s)\n" % c for c in calls)
+
+    # The host: the renderer is created suspended, given the foreground right, and only then runs.
+    order = [(kind, name) for _, kind, name, _ in starter if name != "CreateWindowExA" and name != "DestroyWindow"]
+    created = [args for _, kind, name, args in starter if kind == "Call" and name == "CreateProcessA"]
+    s.log("host calls %s" % order)
+    # NOTE: the trace prints the whole 64-bit register of a 32-bit argument; only its low half counts.
+    s.check(len(created) == 1 and int(created[0].split(",")[5], 16) & 0xFFFFFFFF & 0x4,
+            "the host creates the renderer with CREATE_SUSPENDED (%s)" % created)
+    starts = [name for kind, name in order if kind == "Call" and name != "ChangeDisplaySettingsA"]
+    s.check(starts[:3] == ["CreateProcessA", "AllowSetForegroundWindow", "ResumeThread"],
+            "then allows it the foreground, then resumes it (%s)" % starts)
+
+    # The renderer: the mode comes back while every window still stands, then black covers every monitor.
+    restore = [i for i, c in enumerate(renderer) if c[1] == "Call" and c[2] == "ChangeDisplaySettingsA"
+               and c[3].split(",")[0].strip("0") == ""]
+    destroyed = [i for i, c in enumerate(renderer) if c[1] == "Call" and c[2] == "DestroyWindow"]
+    s.log("renderer calls %s" % [c[1:] for c in renderer])
+    s.check(len(restore) == 1, "the renderer restores the display mode once (%d)" % len(restore))
+    returned = next(i for i in range(restore[0], len(renderer))
+                    if renderer[i][1:3] == ("Ret", "ChangeDisplaySettingsA"))
+    s.check(destroyed and returned < destroyed[0], "the restore returns before any window is destroyed "
+            "(restore at %d, first DestroyWindow at %d)" % (returned, destroyed[0] if destroyed else -1))
+    covers = [c for c in renderer[returned:destroyed[0]] if c[1] == "Call" and c[2] == "CreateWindowExA"
+              and "OrvalisCover" in c[3]]
+    s.check(len(covers) == 2, "and then covers both monitors (%d covers)" % len(covers))
+    s.check(len(destroyed) >= 4, "the render window and all four covers go after that (%d)" % len(destroyed))
 
 
 def set_log_pixels(s, dpi):

@@ -339,14 +339,16 @@ class Session:
         self.log("started %s (pid %d)" % (name, p.pid))
         return p
 
-    def run_tool(self, tool, *args, seconds=30):
-        """Runs one helper from the tools folder to its end; returns (exit code, stdout)."""
+    def run_tool(self, tool, *args, seconds=30, env=None):
+        """Runs one helper from the tools folder to its end (with `env` added to the session's environment);
+        returns (exit code, stdout)."""
         self._counter += 1
+        run_env = dict(self.env, **(env or {}))
         out = self.output_path("%02d-%s.stdout" % (self._counter, tool))
         with open(out, "wb") as o:
             try:
                 code = subprocess.run(["timeout", "-k", "5", str(seconds), "wine", self.tool_path(tool + ".exe"),
-                                       *args], env=self.env, cwd=self.output, stdin=subprocess.DEVNULL, stdout=o,
+                                       *args], env=run_env, cwd=self.output, stdin=subprocess.DEVNULL, stdout=o,
                                       stderr=subprocess.DEVNULL, timeout=seconds + 10).returncode
             except subprocess.TimeoutExpired:
                 code = 124

@@ -9,7 +9,8 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import TRACE_STARTS, TestFailure, hue_buckets, lit_share, main, renderer_starter_pid  # noqa: E402
+from harness import (TRACE_STARTS, TestFailure, hue_buckets, lit_share, main, renderer_starter_pid,  # noqa: E402
+                     screen)
 
 RENDERER_TITLE = "Orvalis_VC"
 SAVER_TITLE = "Veyra_Main"
@@ -217,6 +218,41 @@ def test_saver_run_from_s_to_escape(s):
     s.check(cursor_calls(host, saver["pid"]) == [(0, -1), (1, 0)], "the end showed the cursor again (count 0)")
     s.check(s.win_info(SAVER_TITLE) is None and s.win_info(RENDERER_TITLE) is None, "no window of the saver is left")
     s.check(read_bytes(texture) == ring_bytes(s), "C:\\Tessalume.bmp stays for the next run")
+
+
+QUESTION = "Kova GL"
+WS_CAPTION = 0x00C00000
+
+
+@screen("800x600")
+def test_a_slow_answer_to_the_question_keeps_the_run(s):
+    s.remove_textures()
+    blocked = s.prefix_path("C:\\Tessalume.bmp")
+    os.makedirs(blocked)  # the picture goes to the temporary folder, whose copy the end of the run removes
+    try:
+        host = s.start(scr(s), "/s", name="host")
+        s.find_window(QUESTION, seconds=60, program=host)
+        asked = time.monotonic()
+        # Longer than the time a renderer gets to show its window: the question counts as one.
+        while time.monotonic() - asked < 35:
+            if not host.alive():
+                raise TestFailure("the host ended %.1f s into the question" % (time.monotonic() - asked))
+            time.sleep(1.0)
+        s.check(host.alive() and s.win_info(QUESTION) is not None, "after 35 s the host still runs and still asks")
+        copy = os.path.join(s.temp_dir(), "Tessalume.bmp")
+        s.check(os.path.isfile(copy), "the picture in the temporary folder is still there")
+        s.click_child(QUESTION, "&Yes")
+        window = s.find_window(RENDERER_TITLE, program=host)
+        info = s.wait_for(lambda: s.win_info(RENDERER_TITLE), 20, "the render window's details")
+        s.check((info["style"] & WS_CAPTION) == WS_CAPTION, "Yes gives the cloud in a window with a title bar")
+        check_cloud(s, "windowed-cloud")
+        s.key(window, "Escape")
+        s.check(s.wait_window_gone(RENDERER_TITLE, 10), "Escape ends the renderer")
+        s.check(host.wait(10) == 0, "and the host, with exit code 0")
+        s.check(not s.top_windows(info["pid"]), "no window of the renderer remains")
+        s.check(not os.path.exists(copy), "the end of the run removed the picture in the temporary folder")
+    finally:
+        shutil.rmtree(blocked, ignore_errors=True)
 
 
 def test_empty_command_line_leaves_the_cursor_alone(s):

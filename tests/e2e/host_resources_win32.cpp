@@ -1,11 +1,14 @@
 // host_resources PROGRAM: prints what a program carries, one "key=value" per line in UTF-8: the version
 // strings of its Japanese block (041104b0) and its translation, how many icons it has, the size of
-// bitmap 101, whether it has a manifest, and string 1 with the language of the block that holds it.
+// bitmap 101 (the version lines only for a program that has a version block), whether it has a manifest,
+// the systems its manifest names (supportedOS ids, in order), and string 1 with the language of the block
+// that holds it.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -24,15 +27,32 @@ std::string Narrow(const wchar_t* text, UINT length) {
     return out;
 }
 
-}  // namespace
+// The Id of every supportedOS element of manifest 1, comma-separated in the manifest's order.
+std::string SupportedSystems(HMODULE module) {
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    if (!found) return {};
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
+    if (!bytes) return {};
+    const std::string_view text(bytes, SizeofResource(module, found));
+    constexpr std::string_view kOpen = "<supportedOS Id=\"";
+    std::string ids;
+    for (size_t at = text.find(kOpen); at != std::string_view::npos; at = text.find(kOpen, at)) {
+        at += kOpen.size();
+        const size_t end = text.find('"', at);
+        if (end == std::string_view::npos) break;
+        if (!ids.empty()) ids += ',';
+        ids += text.substr(at, end - at);
+    }
+    return ids;
+}
 
-int wmain(int argc, wchar_t** argv) {
-    if (argc < 2) return 2;
+// The version strings, when the program has a version block.
+void PrintVersionBlock(const wchar_t* path) {
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(argv[1], &ignored);
-    if (size == 0) return 1;
+    const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+    if (size == 0) return;
     std::vector<unsigned char> block(size);
-    if (!GetFileVersionInfoW(argv[1], 0, size, block.data())) return 1;
+    if (!GetFileVersionInfoW(path, 0, size, block.data())) return;
     void* value = nullptr;
     UINT length = 0;
     if (VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &length) && length >= 4) {
@@ -46,6 +66,13 @@ int wmain(int argc, wchar_t** argv) {
                         Narrow(static_cast<const wchar_t*>(value), length).c_str());
         }
     }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return 2;
+    PrintVersionBlock(argv[1]);
     HMODULE module =
         LoadLibraryExW(argv[1], nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     if (!module) return 1;
@@ -55,6 +82,7 @@ int wmain(int argc, wchar_t** argv) {
     int manifests = 0;
     EnumResourceNamesW(module, MAKEINTRESOURCEW(24), CountName, reinterpret_cast<LONG_PTR>(&manifests));
     std::printf("manifests=%d\n", manifests);
+    std::printf("supportedOS=%s\n", SupportedSystems(module).c_str());
     if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(101), MAKEINTRESOURCEW(2))) {
         const auto* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, found)));
         if (header)

@@ -1,7 +1,9 @@
 """The real Orvalis.dll under Wine: the turning cloud, the ways it ends, and its start-up failures."""
 
+import math
 import os
 import re
+import struct
 import sys
 import time
 
@@ -13,6 +15,7 @@ QUESTION = "Kova GL"
 QUESTION_TEXT = "フルスクリーンモード未対応 Use Windowed Mode Instead?"
 WS_POPUP = 0x80000000
 WS_CAPTION = 0x00C00000
+WS_EX_TOPMOST = 0x00000008
 SHOW_CURSOR = re.compile(r"^([0-9a-f]{4}):[0-9a-f]{4}:trace:cursor:NtUserShowCursor \d, count=(-?\d+)", re.M)
 
 
@@ -155,6 +158,7 @@ def test_small_screen_yes_runs_windowed(s):
     info = s.wait_for(lambda: s.win_info(TITLE), 20, "the render window's details")
     s.check(info["client"] == (1024, 768), "the windowed client area is 1024 x 768 (%s)" % (info["client"],))
     s.check((info["style"] & WS_CAPTION) == WS_CAPTION, "the window has a title bar")
+    s.check(not info["exstyle"] & WS_EX_TOPMOST, "a window the user chose is not topmost")
     ox, oy = info["client_origin"]
     visible = (max(ox, 0), max(oy, 0), 800 - max(ox, 0), 600 - max(oy, 0))
     check_cloud(s, renderer, "windowed", visible)
@@ -180,6 +184,86 @@ def test_small_screen_no_ends(s):
     s.check(renderer.wait(30) == 0, "No ends the renderer with exit code 0")
     s.check(s.wait_window_gone(TITLE, 10), "no Orvalis_VC window was left")
 
+
+# Mesa as an OpenGL 1.1 driver without textures of any size, as the system's own software OpenGL is.
+OLD_DRIVER = {"MESA_GL_VERSION_OVERRIDE": "1.1", "MESA_EXTENSION_OVERRIDE": "-GL_ARB_texture_non_power_of_two"}
+
+
+def write_bmp(path, width, height, pixel):
+    """A bottom-up 24-bit bitmap file whose pixel (x, y from the top) is pixel(x, y) -> (r, g, b)."""
+    stride = (width * 3 + 3) // 4 * 4
+    rows = []
+    for y in reversed(range(height)):
+        row = bytearray()
+        for x in range(width):
+            r, g, b = pixel(x, y)
+            row += bytes((b, g, r))
+        rows.append(bytes(row) + b"\0" * (stride - len(row)))
+    bits = b"".join(rows)
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(bits), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(bits), 2835, 2835, 0, 0)
+    with open(path, "wb") as f:
+        f.write(header + info + bits)
+
+
+def rings(width, height):
+    """Two bright rings on black, filling the picture as the host's ring picture does."""
+    def pixel(x, y):
+        r = math.hypot((x + 0.5 - width / 2) / (width / 2), (y + 0.5 - height / 2) / (height / 2))
+        return (255, 255, 255) if 0.25 < r < 0.4 or 0.7 < r < 0.85 else (0, 0, 0)
+    return pixel
+
+
+def bright_share(s, renderer, name):
+    """The largest share of bright pixels over a few screenshots of the running cloud."""
+    shares = []
+    for i in range(4):
+        time.sleep(0.5)
+        shares.append(lit_share(s.screenshot("%s-%d" % (name, i), sample=50).data_pixels(), 160))
+    s.check(renderer.alive(), "the renderer keeps running")
+    return max(shares)
+
+
+def test_old_driver_draws_rings_of_any_size(s):
+    code, text = s.run_tool("glinfo", env=OLD_DRIVER)
+    s.log("driver with the overrides: %s" % text.strip().replace("\n", "; "))
+    s.check(code == 0 and "version=1.1" in text and "npot=0" in text,
+            "Wine's opengl32 reports version 1.1 without GL_ARB_texture_non_power_of_two")
+    shares = {}
+    for name, width, height, pixel in (("solid", 128, 128, lambda x, y: (255, 255, 255)),
+                                       ("rings", 120, 100, rings(120, 100))):
+        s.remove_textures()
+        write_bmp(s.output_path(name + ".bmp"), width, height, pixel)
+        s.install_texture(s.output_path(name + ".bmp"))
+        renderer = s.start(s.bin_path("Orvalis.dll"), name="renderer-" + name, env=OLD_DRIVER)
+        window = s.find_window(TITLE, program=renderer)
+        s.wait_for(lambda: lit_share(s.screenshot(name + "-lit", sample=50).data_pixels()) > 0.03, 20,
+                   "the cloud of the %s picture" % name)
+        shares[name] = bright_share(s, renderer, name)
+        s.log("measured bright share with the %dx%d %s picture = %.3f" % (width, height, name, shares[name]))
+        s.key(window, "Escape")
+        s.check(renderer.wait(15) == 0, "Escape ends the renderer")
+    s.check(shares["rings"] < shares["solid"] / 2, "the 120 x 100 rings draw as rings, not as solid quads "
+            "(%.3f bright against %.3f for solid quads)" % (shares["rings"], shares["solid"]))
+    s.check(shares["rings"] > 0.002, "the rings show (%.3f bright)" % shares["rings"])
+
+# Windows 10/11, 8.1, 8 and 7, in the order both manifests list them.
+SUPPORTED_OS = ("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a},{1f676c76-80e1-4239-95bb-83d0f6d0da78},"
+                "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38},{35138b9a-5d96-4fbd-8e2d-a2440225f93a}")
+
+
+def test_manifest_names_the_systems(s):
+    found = {}
+    for program in ("Orvalis.dll", "Orvalis.scr"):
+        code, text = s.run_tool("host_resources", s.bin_path(program))
+        s.check(code == 0, "the resources of %s can be read" % program)
+        values = dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
+        s.log("%s: %s" % (program, values))
+        s.check(values.get("manifests") == "1", "%s carries one manifest" % program)
+        found[program] = values.get("supportedOS")
+    s.check(found["Orvalis.dll"] == SUPPORTED_OS, "the renderer names Windows 7, 8, 8.1 and 10/11 (%s)"
+            % found["Orvalis.dll"])
+    s.check(found["Orvalis.dll"] == found["Orvalis.scr"], "exactly as the host does")
 
 if __name__ == "__main__":
     sys.exit(main(globals()))

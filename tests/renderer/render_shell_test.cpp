@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <utility>
 #include <vector>
@@ -219,6 +221,106 @@ TEST(PacingTest, FramesAreSpacedByOnePeriodAndALateLoopStartsAfresh) {
     EXPECT_DOUBLE_EQ(pacer.WaitMs(1101.0), 19.0);
 }
 
+// A loop on a timer whose waits end on the next 15.625 ms tick at or after the time asked, drawing frames of
+// `renderMs` each for ten seconds: the mean frame rate, the longest gap between frames, and the most ticks
+// one frame waited through.
+struct CoarseRun {
+    double framesPerSecond = 0.0;
+    double longestGapMs = 0.0;
+    int mostTicksForOneFrame = 0;
+};
+
+CoarseRun RunOnCoarseTimer(double pacerTickMs, double renderMs) {
+    constexpr double kTick = kSystemTimerTickMs;
+    constexpr double kPollMs = 0.05;  // one pass of the loop that only polls
+    FramePacer pacer(60.0, pacerTickMs);
+    CoarseRun run;
+    double now = 3.0;  // not on a tick
+    double lastFrame = -1.0;
+    int frames = 0;
+    int ticks = 0;
+    while (now < 10000.0) {
+        if (pacer.WaitMs(now) > 0.0) {
+            const double sleep = pacer.SleepMs(now);
+            if (sleep > 0.0) {
+                const double end = std::ceil((now + sleep) / kTick) * kTick;
+                ticks += static_cast<int>(std::floor(end / kTick) - std::floor(now / kTick));
+                now = end;
+            } else {
+                now += kPollMs;
+            }
+            continue;
+        }
+        if (lastFrame >= 0.0) run.longestGapMs = std::max(run.longestGapMs, now - lastFrame);
+        run.mostTicksForOneFrame = std::max(run.mostTicksForOneFrame, ticks);
+        ticks = 0;
+        lastFrame = now;
+        ++frames;
+        pacer.FrameStarted(now);
+        now += renderMs;
+    }
+    run.framesPerSecond = frames / ((now - 3.0) / 1000.0);
+    return run;
+}
+
+TEST(PacingTest, CoarseTimerKeepsSixtyAndNeverWaitsTwoTicksForAFrame) {
+    for (double renderMs : {0.5, 2.0, 6.0, 14.0}) {
+        const CoarseRun run = RunOnCoarseTimer(kSystemTimerTickMs, renderMs);
+        EXPECT_NEAR(run.framesPerSecond, 60.0, 3.0) << renderMs;
+        EXPECT_LE(run.mostTicksForOneFrame, 1) << renderMs;
+        EXPECT_LT(run.longestGapMs, 2 * kSystemTimerTickMs) << renderMs;
+        EXPECT_LT(run.longestGapMs, 1000.0 / 60.0 + 0.2) << renderMs;
+    }
+    // The same clock with a pacer that takes the timer for exact: gaps of two ticks, as the judder showed.
+    const CoarseRun naive = RunOnCoarseTimer(0.0, 2.0);
+    EXPECT_GE(naive.mostTicksForOneFrame, 2);
+    EXPECT_GE(naive.longestGapMs, 2 * kSystemTimerTickMs - 2.0);
+}
+
+TEST(PacingTest, SleepsOnlyThePartOfTheWaitThatEndsATickEarly) {
+    FramePacer exact(50.0);  // 20 ms, a high-resolution timer
+    exact.FrameStarted(1000.0);
+    EXPECT_DOUBLE_EQ(exact.SleepMs(1005.0), 15.0);
+    FramePacer coarse(50.0, 15.625);
+    coarse.FrameStarted(1000.0);
+    EXPECT_DOUBLE_EQ(coarse.SleepMs(1000.0), 4.375);
+    EXPECT_DOUBLE_EQ(coarse.SleepMs(1004.375), 0.0);
+    EXPECT_DOUBLE_EQ(coarse.WaitMs(1004.375), 15.625);
+    EXPECT_DOUBLE_EQ(coarse.SleepMs(1019.0), 0.0);
+    EXPECT_DOUBLE_EQ(coarse.SleepMs(1021.0), 0.0);
+}
+
+TEST(TextureSizeTest, OnlyOldDriversWithoutTheExtensionGetPowersOfTwo) {
+    const char* npot = "GL_ARB_multitexture GL_ARB_texture_non_power_of_two GL_EXT_bgra";
+    EXPECT_FALSE(TakesAnyTextureSize("1.1.0", "GL_ARB_multitexture GL_EXT_bgra"));
+    EXPECT_FALSE(TakesAnyTextureSize("1.5 Mesa 22.3.6", "GL_ARB_texture_non_power_of_two_x"));
+    EXPECT_TRUE(TakesAnyTextureSize("1.1.0", npot));
+    EXPECT_TRUE(TakesAnyTextureSize("2.0", ""));
+    EXPECT_TRUE(TakesAnyTextureSize("4.5 (Compatibility Profile) Mesa 22.3.6", ""));
+    EXPECT_TRUE(TakesAnyTextureSize("10.0", ""));
+    for (const char* unknown : {"", "OpenGL ES 3.2", "2", "x2.1"}) {
+        EXPECT_FALSE(TakesAnyTextureSize(unknown, "")) << unknown;
+    }
+
+    struct Case {
+        int width, height;
+        bool anySize;
+        int maxSide;
+        TextureSize expected;
+    };
+    const Case cases[] = {
+        {128, 128, false, 1024, {128, 128}},  // the host's picture, unchanged
+        {120, 100, false, 1024, {128, 128}}, {129, 64, false, 1024, {256, 64}},
+        {1, 3, false, 1024, {1, 4}},         {120, 100, true, 1024, {120, 100}},
+        {3000, 5, false, 1024, {1024, 8}},   {3000, 5, false, 1000, {512, 8}},
+        {3000, 5, false, 0, {4096, 8}},      {64, 2048, false, 1024, {64, 2048}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TextureUploadSize(c.width, c.height, c.anySize, c.maxSide), c.expected)
+            << c.width << "x" << c.height << " max " << c.maxSide;
+    }
+}
+
 TEST(CoverTest, EveryOtherMonitorIsCoveredWhereverItLies) {
     const ScreenRect primary{0, 0, 1024, 768};
     const ScreenRect right{1024, 0, 1824, 600};
@@ -336,6 +438,35 @@ TEST(DisplayModeTest, NoSecondAttemptAtTheSameOrAnUnknownDepth) {
     unknown.answerYes = true;
     EXPECT_EQ(ChooseDisplayMode(unknown, 1024, 768, 16), DisplayOutcome::kWindowed);
     EXPECT_EQ(unknown.calls, (std::vector<std::string>{"try 1024x768x16", "depth", "ask"}));
+}
+
+class RecordingRunEnd : public RunEndSteps {
+public:
+    std::vector<std::string> calls;
+    void RestoreDisplayMode() override { calls.push_back("restore"); }
+    void CoverEveryMonitor() override { calls.push_back("cover all"); }
+    void ReleaseRenderWindow() override { calls.push_back("window"); }
+    void RemoveCovers() override { calls.push_back("covers"); }
+};
+
+TEST(RunEndTest, ModeComesBackBehindTheCoversAndTheWindowsGoLast) {
+    RecordingRunEnd fullscreen;
+    EndRun(fullscreen, true);
+    EXPECT_EQ(fullscreen.calls, (std::vector<std::string>{"restore", "cover all", "window", "covers"}));
+    RecordingRunEnd windowed;
+    EndRun(windowed, false);
+    EXPECT_EQ(windowed.calls, (std::vector<std::string>{"window", "covers"}));
+}
+
+TEST(ForegroundTest, AsksAgainOnlyWhileRefusedAndForTwoSeconds) {
+    ShellInputState state;
+    EXPECT_EQ(Decide(kWmTimer, kForegroundTimerId, 0, state).action, MessageAction::kAskForeground);
+    EXPECT_EQ(Decide(kWmTimer, kForegroundTimerId, 0, state, false).action, MessageAction::kAskForeground);
+    EXPECT_EQ(Decide(kWmTimer, kForegroundTimerId + 1, 0, state).action, MessageAction::kDefault);
+    const std::pair<int64_t, bool> notForeground[] = {
+        {0, true}, {100, true}, {1999, true}, {2000, false}, {60000, false}};
+    for (auto [ms, ask] : notForeground) EXPECT_EQ(AskForegroundAgain(false, ms), ask) << ms;
+    for (int64_t ms : {0, 100, 1999}) EXPECT_FALSE(AskForegroundAgain(true, ms)) << ms;
 }
 
 TEST(ExtensionListTest, MatchesWholeNamesOnly) {

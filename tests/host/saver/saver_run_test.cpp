@@ -42,13 +42,41 @@ TEST(SaverEnd, DisplayModeAndTextureCopyFollowWhatTheRunDid) {
 }
 
 TEST(SaverRun, SlowRendererIsWaitedForButAnEndedOneIsNot) {
+    using orvalis::RendererWatch;
     using orvalis::SaverRunOver;
     // Starting: no window yet, the process runs: keep watching for the grace period.
-    EXPECT_FALSE(SaverRunOver(false, false, 1000));
-    EXPECT_FALSE(SaverRunOver(false, false, orvalis::kRendererStartGraceMs - 1));
-    EXPECT_TRUE(SaverRunOver(false, false, orvalis::kRendererStartGraceMs));
+    EXPECT_FALSE(SaverRunOver({.msSinceStart = 1000}));
+    EXPECT_FALSE(SaverRunOver({.msSinceStart = orvalis::kRendererStartGraceMs - 1}));
+    EXPECT_TRUE(SaverRunOver({.msSinceStart = orvalis::kRendererStartGraceMs}));
     // The window was shown and is gone: the saver is over, whatever the process does.
-    EXPECT_TRUE(SaverRunOver(true, false, 1000));
+    EXPECT_TRUE(SaverRunOver({.renderWindowSeen = true, .anyWindowSeen = true, .msSinceStart = 1000}));
     // The renderer ended (or never started) without a window: over at once.
-    EXPECT_TRUE(SaverRunOver(false, true, 1000));
+    EXPECT_TRUE(SaverRunOver({.rendererEnded = true, .msSinceStart = 1000}));
+}
+
+TEST(SaverRun, AnyWindowOfTheRendererKeepsTheRunAndOnlyAWindowlessOneTimesOut) {
+    using orvalis::RendererWatch;
+    using orvalis::SaverRunOver;
+    constexpr int64_t kLate = 10 * orvalis::kRendererStartGraceMs;
+    struct Case {
+        RendererWatch watch;
+        bool over;
+        const char* what;
+    };
+    const Case cases[] = {
+        {{.anyWindowNow = true, .anyWindowSeen = true, .msSinceStart = kLate}, false, "question still open"},
+        {{.anyWindowSeen = true, .msSinceStart = kLate}, false, "question answered, window not yet there"},
+        {{.renderWindowNow = true, .renderWindowSeen = true, .anyWindowSeen = true, .msSinceStart = kLate},
+         false,
+         "cloud shown"},
+        {{.anyWindowNow = true, .renderWindowSeen = true, .anyWindowSeen = true, .msSinceStart = 100},
+         false,
+         "cloud gone, covers still up"},
+        {{.renderWindowSeen = true, .anyWindowSeen = true, .msSinceStart = 100}, true, "every window gone"},
+        {{.anyWindowNow = true, .anyWindowSeen = true, .rendererEnded = true, .msSinceStart = 100},
+         true,
+         "process ended"},
+        {{.renderWindowNow = true, .rendererEnded = true}, true, "process ended with its window listed"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SaverRunOver(c.watch), c.over) << c.what;
 }
