@@ -70,10 +70,11 @@ def test_settings_window_at_each_dpi(s):
             for c in info["children"]:
                 by_class.setdefault(c["class"].lower(), []).append(client_rect(info, c, dialog.origin))
             panel = scaled_rect(dialog_support.PANEL, dpi)
-            expected_buttons = sorted([scaled_rect(dialog_support.CMD_SET, dpi), scaled_rect(dialog_support.CMD_CAN, dpi),
-                                       (panel[0] + scaled(dialog_support.CMD_FILE[0], dpi),
-                                        panel[1] + scaled(dialog_support.CMD_FILE[1], dpi),
-                                        scaled(dialog_support.CMD_FILE[2], dpi), scaled(dialog_support.CMD_FILE[3], dpi))])
+            file_button = dialog_support.CMD_FILE
+            expected_buttons = sorted([scaled_rect(dialog_support.CMD_SET, dpi),
+                                       scaled_rect(dialog_support.CMD_CAN, dpi),
+                                       (panel[0] + scaled(file_button[0], dpi), panel[1] + scaled(file_button[1], dpi),
+                                        scaled(file_button[2], dpi), scaled(file_button[3], dpi))])
             s.check(by_class.get("veyra.panel") == [panel], "at %d dpi the panel is %s (%s)"
                     % (dpi, panel, by_class.get("veyra.panel")))
             s.check(sorted(by_class.get("veyra.command", [])) == expected_buttons,
