@@ -103,13 +103,15 @@ TEST_F(EmitterTest, SpawnIsTheSameOnEveryRun) {
 TEST_F(EmitterTest, UpdateMovesByVelocityTimesStep) {
     ParticleEmitter e = MakeShellEmitter();
     e.ResetAll();
-    // Speeds in 1/1024ths: a step of 350 moves by exact binary fractions.
+    // Speeds in 1/1024ths: a step of 350 moves by exact binary fractions. The acceleration is added to the
+    // velocity once per update, after the move.
     e.At(5).position = Vector3(1.0f, -2.0f, 15.0f);
     e.At(5).velocity = Vector3(1.0f / 1024, -2.0f / 1024, 4.0f / 1024);
+    e.At(5).acceleration = Vector3(1.0f / 1024, 0.0f, -1.0f / 1024);
     const uint32_t state = ParticleRandom().State();
     e.Update(350);
     EXPECT_EQ(e.At(5).position, Vector3(1.341796875f, -2.68359375f, 16.3671875f));
-    EXPECT_EQ(e.At(5).velocity, Vector3(1.0f / 1024, -2.0f / 1024, 4.0f / 1024));
+    EXPECT_EQ(e.At(5).velocity, Vector3(2.0f / 1024, -2.0f / 1024, 3.0f / 1024));
     EXPECT_EQ(ParticleRandom().State(), state) << "no particle can leave the box in one frame";
 }
 
@@ -154,8 +156,8 @@ TEST_F(EmitterTest, LaterParticlesSeeTheGeneratorAdvancedByEarlierRespawns) {
     e.At(1).position = Vector3(100, 0, 15);
     e.Update(1);
 
-    // Particle 0 takes draws 1 to 8 (41, 467, ...), particle 1 draws 9 to 16 (962, 464, 705, 145, 281, 827, 961,
-    // 491 mod 1000).
+    // Particle 0 takes draws 1 to 8 (41, 467, ...), particle 1 draws 9 to 16 (962, 464, 705, 145, 281, 827,
+    // 961, 491 mod 1000).
     struct Expected {
         float x, z, vx, vy, vz, r, g, b;
     };

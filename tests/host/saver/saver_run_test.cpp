@@ -14,7 +14,12 @@ TEST(SaverEnd, StopsWhatPlaysAndGivesTheCursorBackOnlyForS) {
     const Case cases[] = {
         {{.timer2On = true, .music = MusicKind::Cd, .commandLine = "/s"}, true, false, false, true, "CD, /s"},
         // A CD watch that switched itself off leaves the device alone.
-        {{.timer2On = false, .music = MusicKind::Cd, .commandLine = "/S"}, false, false, false, true, "CD off, /S"},
+        {{.timer2On = false, .music = MusicKind::Cd, .commandLine = "/S"},
+         false,
+         false,
+         false,
+         true,
+         "CD off"},
         {{.music = MusicKind::Wav, .commandLine = ""}, false, true, false, false, "WAV, no switch"},
         {{.music = MusicKind::Mp3, .commandLine = "-s"}, false, false, true, true, "MP3, -s"},
         {{.music = MusicKind::None, .commandLine = "/s"}, false, false, false, true, "no music, /s"},
