@@ -56,3 +56,18 @@ function(orvalis_e2e_test_properties)
         ENVIRONMENT "ORVALIS_WINE_DIR=${ORVALIS_WINE_DIR}/e2e;ORVALIS_BIN_DIR=${ORVALIS_BIN_DIR};ORVALIS_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORVALIS_E2E_TOOLS_DIR=${ORVALIS_E2E_TOOLS_DIR};ORVALIS_TEST_OUTPUT=${CMAKE_BINARY_DIR}/test-output"
         TIMEOUT 300)
 endfunction()
+
+# One ctest test <prefix>.<name> per top-level `def test_<name>(` of a Python test script, run as
+# `script <name>` (tests/support/runner.py): a test function is registered by writing it, and editing the
+# script re-runs the configure step. The caller has found Python3; the test names go to the variable `out`.
+function(orvalis_python_tests script prefix out)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${script})
+    file(STRINGS ${script} definitions REGEX "^def test_[A-Za-z0-9_]+\\(")
+    set(names)
+    foreach(definition ${definitions})
+        string(REGEX REPLACE "^def test_([A-Za-z0-9_]+)\\(.*" "\\1" name "${definition}")
+        add_test(NAME ${prefix}.${name} COMMAND ${Python3_EXECUTABLE} ${script} ${name})
+        list(APPEND names ${prefix}.${name})
+    endforeach()
+    set(${out} ${names} PARENT_SCOPE)
+endfunction()

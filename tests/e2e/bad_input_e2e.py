@@ -5,11 +5,11 @@ and no process behind; a refused save is reported and loses nothing."""
 import os
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from dialog_e2e import (CMD_CAN, CMD_SET, SAVER_DIR, TITLE as DIALOG_TITLE, Dialog, dismiss_box,  # noqa: E402
+sys.path[:0] = [os.path.dirname(os.path.abspath(__file__)),
+                os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")]
+from dialog_support import (CMD_CAN, CMD_SET, SAVER_DIR, TITLE as DIALOG_TITLE, Dialog, dismiss_box,  # noqa: E402
                         install_saver, mark_is_selected, read, settings_file)
 from harness import main  # noqa: E402
-from host_e2e import unix_processes_of_prefix  # noqa: E402
 
 RENDERER_TITLE = "Orvalis_VC"
 SAVER_TITLE = "Veyra_Main"
@@ -21,7 +21,7 @@ WM_CLOSE = 0x0010
 def check_nothing_left(s, what):
     for title in (RENDERER_TITLE, SAVER_TITLE, PREVIEW_TITLE, DIALOG_TITLE):
         s.check(s.wait_window_gone(title, 5), "%s: no %s window is left" % (what, title))
-    s.wait_for(lambda: not unix_processes_of_prefix(s, "Orvalis."), 10, "%s: the host's process to end" % what,
+    s.wait_for(lambda: not s.unix_processes("Orvalis."), 10, "%s: the host's process to end" % what,
                interval=0.3)
 
 

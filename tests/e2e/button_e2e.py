@@ -8,7 +8,8 @@ import os
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path[:0] = [os.path.dirname(os.path.abspath(__file__)),
+                os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")]
 from harness import TestFailure, main  # noqa: E402
 
 TITLE = "Orvalis button host"

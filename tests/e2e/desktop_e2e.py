@@ -7,8 +7,10 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import changed_share, lit_share, main, screen  # noqa: E402
+sys.path[:0] = [os.path.dirname(os.path.abspath(__file__)),
+                os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")]
+from harness import main, screen  # noqa: E402
+from pictures import changed_share, cloud_on_screen, lit_share  # noqa: E402
 
 TITLE = "Orvalis_VC"
 SAVER_TITLE = "Veyra_Main"
@@ -16,12 +18,6 @@ HELPER = "Orvalis test neighbour"
 TWO_MONITORS = "1024x768+800x600"
 SECOND = (1024, 0, 1824, 600)  # where Wine puts the second Xephyr screen
 SLOW_GL = {"GALLIUM_DRIVER": "softpipe"}
-
-
-def record(s, what, seconds):
-    s.log("measured %s = %.3f s" % (what, seconds))
-    with open(s.output_path("measurements.txt"), "a") as f:
-        f.write("%s %.3f\n" % (what, seconds))
 
 
 def start_saver(s, env=None):
@@ -38,7 +34,7 @@ def wait_drawing(s, seconds=30):
         time.sleep(0.3)
         b = s.screenshot("drawing-b", sample=25)
         w, h = 1024 // 4, 768 // 4
-        return lit_share(b.region(0, 0, w, h)) > 0.03 and changed_share(a.region(0, 0, w, h),
+        return cloud_on_screen(b.region(0, 0, w, h)) and changed_share(a.region(0, 0, w, h),
                                                                       b.region(0, 0, w, h)) > 0.02
     s.wait_for(moving, seconds, "the cloud on the primary monitor", interval=0.1)
 
@@ -55,7 +51,7 @@ def tap_escape_ends(s, window, renderer):
         taps += 1
         code = renderer.wait(2.0)
     took = time.monotonic() - t0
-    record(s, "taps of Escape needed %d, last tap to renderer exit" % taps, took)
+    s.record("taps of Escape needed %d, last tap to renderer exit" % taps, took)
     s.check(taps == 1 and code == 0, "one quick tap of Escape ends the renderer with exit code 0 within 2 s "
             "(%d taps, exit code %s, %.2f s)" % (taps, code, took))
 
@@ -79,7 +75,7 @@ def test_escape_tap_ends_the_saver(s):
     t0 = time.monotonic()
     s.check(s.wait_window_gone(TITLE, 2), "one tap of Escape ends the renderer within 2 s")
     code = host.wait(2.0)
-    record(s, "one tap of Escape to host exit", time.monotonic() - t0)
+    s.record("one tap of Escape to host exit", time.monotonic() - t0)
     s.check(code == 0, "the host ends with it (exit code %s)" % code)
     s.check(not s.top_windows(info["pid"]), "no window of the renderer remains")
 
@@ -96,7 +92,7 @@ def test_another_program_taking_the_foreground_ends_the_saver(s):
     t0 = time.monotonic()
     code = host.wait(5)
     took = time.monotonic() - t0
-    record(s, "foreground taken to host exit", took)
+    s.record("foreground taken to host exit", took)
     s.check(code == 0, "the host has ended, exit code 0 (%s)" % code)
     s.check(took < 2.0, "within 2 s (%.2f s)" % took)
     s.check(s.wait_window_gone(TITLE, 2), "the renderer has ended")
@@ -133,12 +129,12 @@ def test_second_monitor_is_covered_and_clicks_there_change_nothing(s):
     shot = s.wait_for(lambda: (lambda i: i if second_monitor_dark_share(i) >= 0.99 else None)(
         s.screenshot("second-monitor-covered")), 10, "the second monitor to go black", interval=0.1)
     covered = time.monotonic() - t0
-    record(s, "Orvalis_VC shown to second monitor black", covered)
+    s.record("Orvalis_VC shown to second monitor black", covered)
     s.check(covered < 2.0, "the second monitor is black within 2 s of Orvalis_VC (%.2f s, %.4f dark)"
             % (covered, second_monitor_dark_share(shot)))
     wait_drawing(s)
     both = s.screenshot("saver-two-monitors")
-    s.check(second_monitor_dark_share(both) >= 0.99 and lit_share(both.region(0, 0, 1024, 768)) > 0.03,
+    s.check(second_monitor_dark_share(both) >= 0.99 and cloud_on_screen(both.region(0, 0, 1024, 768)),
             "the cloud on the primary monitor, black on the second")
     s.check(s.foreground()[0] == TITLE, "Orvalis_VC, not the helper, is the foreground window")
 
@@ -253,17 +249,10 @@ def test_start_and_end_keep_the_desktop_hidden(s):
     s.check(len(destroyed) >= 4, "the render window and all four covers go after that (%d)" % len(destroyed))
 
 
-def set_log_pixels(s, dpi):
-    for key in ("HKCU\\Control Panel\\Desktop", "HKCC\\Software\\Fonts"):
-        subprocess.run(["wine", "reg", "add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"],
-                       env=s.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=60, check=True)
-
-
 @screen(TWO_MONITORS)
 def test_scaled_desk_keeps_true_pixels(s):
     # 150 % scaling: the full-screen window and the cover must still take their monitors' real pixels.
-    set_log_pixels(s, 144)
+    s.set_log_pixels(144)
     try:
         monitors = s.monitors()
         s.check([m[1:] for m in monitors] == [((0, 0, 1024, 768), True, 144), (SECOND, False, 144)],
@@ -280,7 +269,7 @@ def test_scaled_desk_keeps_true_pixels(s):
         s.tap_key(window, "Escape")
         s.check(host.wait(10) == 0, "Escape ends the saver")
     finally:
-        set_log_pixels(s, 96)
+        s.set_log_pixels(96)
 
 
 if __name__ == "__main__":

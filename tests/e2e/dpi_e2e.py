@@ -7,12 +7,11 @@ import os
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import dialog_e2e  # noqa: E402
-from desktop_e2e import set_log_pixels  # noqa: E402
+sys.path[:0] = [os.path.dirname(os.path.abspath(__file__)),
+                os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")]
+import dialog_support  # noqa: E402
 from harness import main  # noqa: E402
-
-CONVERT = "/usr/bin/convert"
+from pictures import CONVERT  # noqa: E402
 
 
 def scaled(value, dpi):
@@ -30,13 +29,13 @@ def client_rect(info, child, origin):
 
 
 def open_at(s, dpi, name):
-    set_log_pixels(s, dpi)
-    dialog, _ = dialog_e2e.open_dialog(s, dialog_e2e.settings_file(b"1", b"7", b""), name=name)
+    s.set_log_pixels(dpi)
+    dialog, _ = dialog_support.open_dialog(s, dialog_support.settings_file(b"1", b"7", b""), name=name)
     return dialog
 
 
 def close(s, dialog, dpi):
-    dialog.click_rect(scaled_rect(dialog_e2e.CMD_CAN, dpi))
+    dialog.click_rect(scaled_rect(dialog_support.CMD_CAN, dpi))
     dialog.wait_closed()
 
 
@@ -62,7 +61,7 @@ def test_settings_window_at_each_dpi(s):
     try:
         for dpi in (96, 120, 144, 192):
             dialog = open_at(s, dpi, "host-%d" % dpi)
-            info = s.win_info(dialog_e2e.TITLE, children=True)
+            info = s.win_info(dialog_support.TITLE, children=True)
             width, height = info["client"]
             measured.append("%d dpi: %d x %d" % (dpi, width, height))
             s.check(abs(width - round(496 * dpi / 96)) <= 1 and abs(height - round(243 * dpi / 96)) <= 1,
@@ -70,17 +69,18 @@ def test_settings_window_at_each_dpi(s):
             by_class = {}
             for c in info["children"]:
                 by_class.setdefault(c["class"].lower(), []).append(client_rect(info, c, dialog.origin))
-            panel = scaled_rect(dialog_e2e.PANEL, dpi)
-            expected_buttons = sorted([scaled_rect(dialog_e2e.CMD_SET, dpi), scaled_rect(dialog_e2e.CMD_CAN, dpi),
-                                       (panel[0] + scaled(dialog_e2e.CMD_FILE[0], dpi),
-                                        panel[1] + scaled(dialog_e2e.CMD_FILE[1], dpi),
-                                        scaled(dialog_e2e.CMD_FILE[2], dpi), scaled(dialog_e2e.CMD_FILE[3], dpi))])
+            panel = scaled_rect(dialog_support.PANEL, dpi)
+            file_button = dialog_support.CMD_FILE
+            expected_buttons = sorted([scaled_rect(dialog_support.CMD_SET, dpi),
+                                       scaled_rect(dialog_support.CMD_CAN, dpi),
+                                       (panel[0] + scaled(file_button[0], dpi), panel[1] + scaled(file_button[1], dpi),
+                                        scaled(file_button[2], dpi), scaled(file_button[3], dpi))])
             s.check(by_class.get("veyra.panel") == [panel], "at %d dpi the panel is %s (%s)"
                     % (dpi, panel, by_class.get("veyra.panel")))
             s.check(sorted(by_class.get("veyra.command", [])) == expected_buttons,
                     "at %d dpi the buttons are %s (%s)" % (dpi, expected_buttons, by_class.get("veyra.command")))
             box = by_class.get("combobox", [None])[0]
-            want = scaled_rect(dialog_e2e.REPEAT_BOX, dpi)
+            want = scaled_rect(dialog_support.REPEAT_BOX, dpi)
             s.check(box is not None and box[:3] == (panel[0] + want[0], panel[1] + want[1], want[2])
                     and abs(box[3] - want[3]) <= 1,
                     "at %d dpi the track box stands at %s in the panel (%s)" % (dpi, want, box))
@@ -89,7 +89,7 @@ def test_settings_window_at_each_dpi(s):
             shots[dpi] = (image, dialog)
             close(s, dialog, dpi)
     finally:
-        set_log_pixels(s, 96)
+        s.set_log_pixels(96)
     s.log("client areas: " + ", ".join(measured))
 
     # The 200 % window shrunk by half lays out as the 100 % one: softened, the two pictures differ little;
@@ -114,7 +114,7 @@ def test_button_face_at_144_dpi(s):
         # The pointer away from every button: the Cancel button shows its Normal face.
         s.move_mouse(*dialog.at(5, 5))
         image = s.wait_for(lambda: dialog.shot("buttons-144"), 10, "a shot")
-        left, top, width, height = scaled_rect(dialog_e2e.CMD_CAN, dpi)
+        left, top, width, height = scaled_rect(dialog_support.CMD_CAN, dpi)
         s.check((width, height) == (116, 38), "Cancel is 116 x 38 at 150 %")
         x = left + 10  # left of the caption
         column = [dialog.client_pixel(image, x, top + y) for y in range(height)]
@@ -136,7 +136,7 @@ def test_button_face_at_144_dpi(s):
                 "the band ends where the scaled corner does")
         close(s, dialog, dpi)
     finally:
-        set_log_pixels(s, 96)
+        s.set_log_pixels(96)
 
 
 def size_of(info):
@@ -150,11 +150,11 @@ def box_size(s, dpi):
     os.makedirs(folder, exist_ok=True)
     subprocess.run(["cp", s.bin_path("Orvalis.scr"), folder], check=True, timeout=30)
     host = s.start(os.path.join(folder, "Orvalis.scr"), "/c", name="box-%d" % dpi)
-    s.find_window(dialog_e2e.BOX_CAPTION, program=host)
-    info = s.wait_for(lambda: s.win_info(dialog_e2e.BOX_CAPTION, children=True), 10, "the box's details")
+    s.find_window(dialog_support.BOX_CAPTION, program=host)
+    info = s.wait_for(lambda: s.win_info(dialog_support.BOX_CAPTION, children=True), 10, "the box's details")
     button = [c for c in info["children"] if c["class"].lower() == "button" and c["visible"]][0]
     s.screenshot("box-%d" % dpi)
-    s.click_child(dialog_e2e.BOX_CAPTION, button["text"])
+    s.click_child(dialog_support.BOX_CAPTION, button["text"])
     s.check(host.wait(10) == 0, "the box's host ends")
     return size_of(info)
 
@@ -163,16 +163,16 @@ def file_dialog_size(s, dpi):
     # The file row is kept only with a file that is there.
     with open(s.prefix_path("C:\\start.wav"), "wb") as f:
         f.write(b"RIFF")
-    dialog, _ = dialog_e2e.open_dialog(s, dialog_e2e.settings_file(b"2", b"0", b"C:\\start.wav"),
+    dialog, _ = dialog_support.open_dialog(s, dialog_support.settings_file(b"2", b"0", b"C:\\start.wav"),
                                         name="chooser-%d" % dpi)
-    panel = scaled_rect(dialog_e2e.PANEL, dpi)
-    left, top, width, height = scaled_rect(dialog_e2e.CMD_FILE, dpi)
+    panel = scaled_rect(dialog_support.PANEL, dpi)
+    left, top, width, height = scaled_rect(dialog_support.CMD_FILE, dpi)
     dialog.click(panel[0] + left + width // 2, panel[1] + top + height // 2)
-    x_id = s.find_window(dialog_e2e.FILE_DIALOG, seconds=30)
+    x_id = s.find_window(dialog_support.FILE_DIALOG, seconds=30)
     # Its title is not ASCII: its size comes from the X server.
     size = s.wait_for(lambda: s.window_geometry(x_id)[2:], 10, "the file dialog's size")
     s.screenshot("file-dialog-%d" % dpi)
-    dialog_e2e.cancel_file_dialog(s)
+    dialog_support.cancel_file_dialog(s)
     close(s, dialog, dpi)
     return size
 
@@ -183,10 +183,10 @@ def test_boxes_and_the_file_dialog_follow_the_dpi(s):
     sizes = {}
     try:
         for dpi in (96, 144):
-            set_log_pixels(s, dpi)
+            s.set_log_pixels(dpi)
             sizes[dpi] = (box_size(s, dpi), file_dialog_size(s, dpi))
     finally:
-        set_log_pixels(s, 96)
+        s.set_log_pixels(96)
     s.log("message box and file dialog at 96 dpi: %s, at 144 dpi: %s" % (sizes[96], sizes[144]))
     for what, small, large in (("the message box", sizes[96][0], sizes[144][0]),
                                ("the file dialog", sizes[96][1], sizes[144][1])):
@@ -198,7 +198,7 @@ def test_preview_in_process_at_144_and_192_dpi(s):
     program = os.path.join(os.path.dirname(s.bin_dir), "tests-bin", "host_preview_win32_tests.exe")
     try:
         for dpi, size in ((144, "228 x 168"), (192, "304 x 224")):
-            set_log_pixels(s, dpi)
+            s.set_log_pixels(dpi)
             env = dict(s.env, ORVALIS_EXPECT_DPI=str(dpi), ORVALIS_TEST_OUTPUT=s.output)
             run = s.start(program, "--gtest_filter=PreviewWindow.PictureTakesTheSizeOfTheAreasDpi", env=env,
                           name="preview-%d" % dpi)
@@ -208,7 +208,7 @@ def test_preview_in_process_at_144_and_192_dpi(s):
             s.check(code == 0 and "preview at %d dpi: %s" % (dpi, size) in out,
                     "at %d dpi the preview picture covers %s (exit %s)" % (dpi, size, code))
     finally:
-        set_log_pixels(s, 96)
+        s.set_log_pixels(96)
 
 
 if __name__ == "__main__":

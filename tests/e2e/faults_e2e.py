@@ -10,13 +10,13 @@ import sys
 import threading
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from dialog_e2e import install_saver, settings_file  # noqa: E402
+sys.path[:0] = [os.path.dirname(os.path.abspath(__file__)),
+                os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")]
+from dialog_support import install_saver, settings_file  # noqa: E402
 from harness import TRACE_STARTS, main, renderer_starter_pid  # noqa: E402
-from host_e2e import (HOST_FOLLOWS_SECONDS, TRACE_ENV, EndClock, cursor_calls, read_bytes,  # noqa: E402
-                      renderer_unix_pid, unix_processes_of_prefix)
-from music_e2e import SILENCE, SOUND, Recorder, SoundServer, make_tone  # noqa: E402
-from soak_e2e import unix_pid_of  # noqa: E402
+from host_support import (HOST_FOLLOWS_SECONDS, TRACE_ENV, EndClock, cursor_calls,  # noqa: E402
+                          renderer_unix_pid)
+from sound_support import SILENCE, SOUND, Recorder, SoundServer, make_tone  # noqa: E402
 
 RENDERER_TITLE = "Orvalis_VC"
 SAVER_TITLE = "Veyra_Main"
@@ -24,7 +24,7 @@ SAVER_TITLE = "Veyra_Main"
 
 def saver_processes(s):
     """Unix pids of this prefix's processes that run either program of the saver."""
-    return unix_processes_of_prefix(s, "Orvalis.")
+    return s.unix_processes("Orvalis.")
 
 
 def check_nothing_left(s):
@@ -45,7 +45,7 @@ def start_installed_saver(s, music_path=None, env=None, wait_for_renderer=True):
 
 
 def host_unix_pid(s):
-    return s.wait_for(lambda: unix_pid_of(s, "Orvalis.scr"), 20, "the host's process")
+    return s.wait_for(lambda: s.unix_pid_of("Orvalis.scr"), 20, "the host's process")
 
 
 def test_killed_renderer_stops_the_music_and_gives_the_cursor_back(s):

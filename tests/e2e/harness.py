@@ -25,18 +25,15 @@ import os
 import re
 import shlex
 import shutil
-import signal
 import subprocess
 import sys
 import time
-import traceback
 
-# The real ImageMagick convert (pixels come from it; any other convert on PATH is not trusted).
-CONVERT = "/usr/bin/convert" if os.path.exists("/usr/bin/convert") else "convert"
-
-
-class TestFailure(Exception):
-    pass
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import processes  # noqa: E402
+import runner  # noqa: E402
+from pictures import read_picture  # noqa: E402
+from processes import TestFailure  # noqa: E402
 
 
 def _env_from_script(path):
@@ -88,66 +85,7 @@ class Program:
 
     def stop(self):
         """Ends the program by its pid: TERM to `timeout`, which passes it on, then KILL."""
-        if self.popen.poll() is not None:
-            return
-        for sig, grace in ((signal.SIGTERM, 5), (signal.SIGKILL, 5)):
-            try:
-                os.kill(self.pid, sig)
-            except ProcessLookupError:
-                return
-            if self.wait(grace) is not None:
-                return
-
-
-def ppm_pixels(raw):
-    """(width, height, RGB bytes with rows top first) of an 8-bit binary PPM (P6), comments allowed."""
-    fields = []
-    pos = 0
-    while len(fields) < 4:
-        while raw[pos:pos + 1].isspace():
-            pos += 1
-        if raw[pos:pos + 1] == b"#":
-            pos = raw.index(b"\n", pos) + 1
-            continue
-        start = pos
-        while pos < len(raw) and not raw[pos:pos + 1].isspace():
-            pos += 1
-        fields.append(raw[start:pos])
-    if fields[0] != b"P6" or fields[3] != b"255":
-        raise TestFailure("not an 8-bit binary PPM: %r" % fields)
-    width, height = int(fields[1]), int(fields[2])
-    data = raw[pos + 1:pos + 1 + width * height * 3]
-    if len(data) != width * height * 3:
-        raise TestFailure("the PPM is shorter than its %dx%d pixels" % (width, height))
-    return width, height, data
-
-
-class Image:
-    """An RGB screenshot: `width`, `height`, `data` (3 bytes per pixel, rows top first); `sample` < 100 reads
-    a point-sampled smaller copy (faster to analyse, same colours)."""
-
-    def __init__(self, path, sample=100):
-        self.path = path
-        resize = ["-sample", "%d%%" % sample] if sample != 100 else []
-        raw = subprocess.run([CONVERT, path, *resize, "-depth", "8", "ppm:-"], check=True, capture_output=True,
-                             timeout=60).stdout
-        self.width, self.height, self.data = ppm_pixels(raw)
-
-    def pixel(self, x, y):
-        i = (y * self.width + x) * 3
-        return tuple(self.data[i:i + 3])
-
-    def data_pixels(self):
-        """Every pixel, as a list of (r, g, b), rows top first."""
-        return self.region(0, 0, self.width, self.height)
-
-    def region(self, left, top, width, height):
-        """Pixels of a rectangle, as a list of (r, g, b)."""
-        out = []
-        for y in range(max(0, top), min(self.height, top + height)):
-            row = self.data[(y * self.width + max(0, left)) * 3:(y * self.width + min(self.width, left + width)) * 3]
-            out.extend(tuple(row[i:i + 3]) for i in range(0, len(row), 3))
-        return out
+        processes.stop(self.popen)
 
 
 # WINEDEBUG for a host whose pid must be known after it ended: the start of the renderer names its starter.
@@ -161,43 +99,6 @@ def renderer_starter_pid(program):
         starts = re.findall(r"^([0-9a-f]{4}):[0-9a-f]{4}:trace:process:CreateProcessInternalW .*Orvalis\.dll",
                             f.read(), re.M | re.I)
     return int(starts[0], 16) if len(starts) == 1 else None
-
-
-def lit_share(pixels, threshold=24):
-    """Share of pixels whose brightest channel exceeds `threshold`."""
-    if not pixels:
-        return 0.0
-    return sum(1 for p in pixels if max(p) > threshold) / len(pixels)
-
-
-def hue_buckets(pixels, threshold=48, buckets=12, min_share=0.002):
-    """Hue sectors (of `buckets`) that hold at least `min_share` of the saturated, lit pixels."""
-    counts = [0] * buckets
-    total = 0
-    for r, g, b in pixels:
-        hi, lo = max(r, g, b), min(r, g, b)
-        if hi <= threshold or hi - lo < 24:
-            continue
-        d = hi - lo
-        if hi == r:
-            h = ((g - b) / d) % 6
-        elif hi == g:
-            h = (b - r) / d + 2
-        else:
-            h = (r - g) / d + 4
-        counts[int(h / 6 * buckets) % buckets] += 1
-        total += 1
-    if total == 0:
-        return set()
-    return {i for i, c in enumerate(counts) if c / total >= min_share}
-
-
-def changed_share(a, b, threshold=24):
-    """Share of positions where two equally long pixel lists differ by more than `threshold` in a channel."""
-    if not a or len(a) != len(b):
-        return 0.0
-    changed = sum(1 for p, q in zip(a, b) if max(abs(p[i] - q[i]) for i in range(3)) > threshold)
-    return changed / len(a)
 
 
 class Session:
@@ -286,12 +187,16 @@ class Session:
     # --- helpers --------------------------------------------------------------------------------------
 
     def log(self, text):
-        print("[%7.2f] %s" % (time.monotonic() % 10000, text), flush=True)
+        processes.log(text)
 
     def check(self, condition, what):
-        if not condition:
-            raise TestFailure(what)
+        """Fails the test with `what` unless `condition` holds; a passed check is logged as "ok: <what>"."""
+        processes.check(condition, what)
         self.log("ok: " + what)
+
+    def record(self, name, seconds):
+        """Keeps a measured time with the test's output and in the log."""
+        processes.record(self.output, name, seconds)
 
     def output_path(self, name):
         return os.path.join(self.output, name)
@@ -319,6 +224,24 @@ class Session:
             if os.path.isdir(c):
                 return c
         return candidates[0]
+
+    def unix_processes(self, needle):
+        """Unix pids of processes in this session's prefix whose command line holds `needle`."""
+        return processes.unix_processes(needle, "WINEPREFIX=" + self.prefix)
+
+    def unix_pid_of(self, program):
+        """The Wine process that runs this Windows program: the one whose first argument names it (not `timeout`
+        or the `wine` launcher in front of it)."""
+        pids = [p for p in self.unix_processes(program)
+                if processes.first_argument(p).replace("\\", "/").lower().endswith("/" + program.lower())]
+        return min(pids) if pids else None
+
+    def set_log_pixels(self, dpi):
+        """The system dpi of the prefix (LogPixels of the desktop and of the fonts), for programs started later."""
+        for key in ("HKCU\\Control Panel\\Desktop", "HKCC\\Software\\Fonts"):
+            subprocess.run(["wine", "reg", "add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"],
+                           env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=60, check=True)
 
     # --- programs -------------------------------------------------------------------------------------
 
@@ -448,25 +371,12 @@ class Session:
             time.sleep(0.2)
 
     def wait_window_gone(self, title, seconds=30):
-        """Waits until no top-level window (X or Win32, shown or not) has this title."""
-        deadline = time.monotonic() + seconds
-        while True:
-            if not self.x_windows(title) and self.win_info(title) is None:
-                return True
-            if time.monotonic() > deadline:
-                return False
-            time.sleep(0.2)
+        """Waits until no top-level window (X or Win32, shown or not) has this title; False when one stays."""
+        return bool(processes.poll(lambda: not self.x_windows(title) and self.win_info(title) is None, seconds))
 
     def wait_for(self, condition, seconds, what, interval=0.2):
         """Polls `condition()` until it is true (returns its value) or fails after `seconds`."""
-        deadline = time.monotonic() + seconds
-        while True:
-            value = condition()
-            if value:
-                return value
-            if time.monotonic() > deadline:
-                raise TestFailure("timed out after %d s waiting for %s" % (seconds, what))
-            time.sleep(interval)
+        return processes.wait_for(condition, seconds, what, interval)
 
     def window_geometry(self, x_id):
         r = self._xdotool("getwindowgeometry", "--shell", str(x_id), check=True)
@@ -532,12 +442,12 @@ class Session:
     # --- screen ---------------------------------------------------------------------------------------
 
     def screenshot(self, name, sample=100):
-        """Saves the whole screen as <output>/<name>.png and returns an Image of it (see Image for sample)."""
+        """Saves the whole screen as <output>/<name>.png and returns it as a Picture (`sample` as for read_picture)."""
         path = self.output_path(name + ".png")
         subprocess.run(["import", "-window", "root", path], env=self.env, check=True, stdin=subprocess.DEVNULL,
                        capture_output=True, timeout=60)
         self.log("screenshot " + path)
-        return Image(path, sample)
+        return read_picture(path, sample)
 
     # --- files in the prefix --------------------------------------------------------------------------
 
@@ -558,30 +468,10 @@ class Session:
 def main(tests, argv=None):
     """Runs the test function `test_<name>` named by argv[1] (or every test_ function) in its own Session, then
     exits: status 1 when any of them failed."""
-    argv = sys.argv[1:] if argv is None else argv
-    names = [n for n in sorted(tests) if n.startswith("test_") and callable(tests[n])]
-    if argv:
-        wanted = ["test_" + a if not a.startswith("test_") else a for a in argv]
-        missing = [w for w in wanted if w not in tests]
-        if missing:
-            print("unknown test(s): %s; known: %s" % (", ".join(missing), ", ".join(names)))
-            sys.exit(2)
-        names = wanted
-    failed = 0
-    for n in names:
-        fn = tests[n]
-        screen = getattr(fn, "screen", "1024x768")
-        test_name = os.path.splitext(os.path.basename(sys.modules[fn.__module__].__file__ or "e2e"))[0] + "." + n[5:]
-        try:
-            with Session(test_name, screen=screen) as s:
-                fn(s)
-            print("PASS %s" % test_name, flush=True)
-        except Exception as e:  # noqa: BLE001 - report every failure the same way
-            failed += 1
-            traceback.print_exc()
-            print("FAIL %s: %s" % (test_name, e), flush=True)
-    # The exit status is what ctest reads: a failed test must end the script non-zero.
-    sys.exit(1 if failed else 0)
+    def run(fn, test_name):
+        with Session(test_name, screen=getattr(fn, "screen", "1024x768")) as s:
+            fn(s)
+    runner.main(tests, run, argv)
 
 
 def screen(size):

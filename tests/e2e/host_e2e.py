@@ -8,9 +8,13 @@ import sys
 import threading
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import (TRACE_STARTS, TestFailure, hue_buckets, lit_share, main, renderer_starter_pid,  # noqa: E402
-                     screen)
+sys.path[:0] = [os.path.dirname(os.path.abspath(__file__)),
+                os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")]
+from harness import TRACE_STARTS, TestFailure, main, renderer_starter_pid, screen  # noqa: E402
+from host_support import (HOST_FOLLOWS_SECONDS, TRACE_ENV, EndClock, cursor_calls,  # noqa: E402
+                          renderer_unix_pid)
+from pictures import hue_buckets, lit_share  # noqa: E402
+from processes import read_bytes  # noqa: E402
 
 RENDERER_TITLE = "Orvalis_VC"
 SAVER_TITLE = "Veyra_Main"
@@ -19,14 +23,9 @@ BOX_TEXT = "Orvalis.dll が同じﾌｫﾙﾀﾞに見つかりません！"
 PREVIEW_TITLE = "Preview Window"
 AREA_TITLE = "PreviewArea"
 WM_CLOSE = 0x0010
-# The host's and the renderer's own cursor calls, traced by Wine with the Windows process id in front.
-TRACE_ENV = {"WINEDEBUG": "+pid,+cursor"}
-SHOW_CURSOR = re.compile(r"^([0-9a-f]{4}):[0-9a-f]{4}:trace:cursor:NtUserShowCursor (\d), count=(-?\d+)")
 # Also the display-mode calls: the mode a killed renderer leaves behind is visible only to itself under Wine.
 TRACE_DISPLAY_ENV = {"WINEDEBUG": "+pid,+cursor,+system"}
 CHANGE_DISPLAY = re.compile(r"^([0-9a-f]{4}):[0-9a-f]{4}:trace:system:NtUserChangeDisplaySettings (.*)$")
-# How long the host may outlive its renderer: it waits on the renderer's process, not for a timer tick.
-HOST_FOLLOWS_SECONDS = 0.3
 
 
 def scr(s):
@@ -38,23 +37,6 @@ def ring_bytes(s):
         return f.read()
 
 
-def read_bytes(path):
-    with open(path, "rb") as f:
-        return f.read()
-
-
-def cursor_calls(program, windows_pid):
-    """(show flag, resulting count) of every ShowCursor the process with this Windows pid made."""
-    with open(program.stderr_path, encoding="utf-8", errors="replace") as f:
-        lines = f.read().splitlines()
-    calls = []
-    for line in lines:
-        m = SHOW_CURSOR.match(line)
-        if m and int(m.group(1), 16) == windows_pid:
-            calls.append((int(m.group(2)), int(m.group(3))))
-    return calls
-
-
 def display_mode_calls(program, windows_pid):
     """The arguments of every ChangeDisplaySettings the process with this Windows pid made, as Wine traces them
     ("(null) (nil) (nil) 0 (nil)" for a return to the registry mode)."""
@@ -62,22 +44,6 @@ def display_mode_calls(program, windows_pid):
         lines = f.read().splitlines()
     return [m.group(2) for m in map(CHANGE_DISPLAY.match, lines)
             if m and int(m.group(1), 16) == windows_pid and not m.group(2).startswith("flags=")]
-
-
-def unix_processes_of_prefix(s, needle):
-    """Unix pids of processes in this test's prefix whose command line holds `needle`."""
-    found = []
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            cmdline = read_bytes("/proc/%s/cmdline" % entry).replace(b"\0", b" ").decode("utf-8", "replace")
-            environ = read_bytes("/proc/%s/environ" % entry).split(b"\0")
-        except OSError:
-            continue
-        if needle in cmdline and ("WINEPREFIX=" + s.prefix).encode() in environ:
-            found.append(int(entry))
-    return found
 
 
 def process_start_time(pid):
@@ -90,13 +56,6 @@ def process_start_time(pid):
     return boot + start_ticks / os.sysconf("SC_CLK_TCK")
 
 
-def renderer_unix_pid(s, seconds=20):
-    pids = s.wait_for(lambda: [p for p in unix_processes_of_prefix(s, "Orvalis.dll")
-                               if "Orvalis.scr" not in read_bytes("/proc/%d/cmdline" % p).decode("utf-8", "replace")],
-                      seconds, "the renderer's process")
-    return min(pids)
-
-
 def cpu_seconds(pid):
     with open("/proc/%d/stat" % pid) as f:
         fields = f.read().rsplit(")", 1)[1].split()
@@ -105,7 +64,7 @@ def cpu_seconds(pid):
 
 def host_cpu_share(s, seconds=3.0):
     """Share of one core the host's process uses while it only watches for the renderer."""
-    pids = [p for p in unix_processes_of_prefix(s, "Orvalis.scr")
+    pids = [p for p in s.unix_processes("Orvalis.scr")
             if not read_bytes("/proc/%d/cmdline" % p).startswith(b"timeout")]
     if not pids:
         raise TestFailure("no process of Orvalis.scr found")
@@ -125,33 +84,6 @@ def check_cloud(s, name):
         return 0.05 < lit < 0.98 and len(hues) >= 4
     s.wait_for(cloud, 15, "the cloud of coloured shapes on the screen", interval=1.0)
     s.check(True, "the screen shows the cloud of coloured shapes on black")
-
-
-def record(s, name, value):
-    """Keeps a measured figure with the test output and in the log."""
-    s.log("measured %s = %.3f s" % (name, value))
-    with open(s.output_path("measurements.txt"), "a") as f:
-        f.write("%s %.3f\n" % (name, value))
-
-
-class EndClock:
-    """The moment a program's process ends, from a thread blocked on it (a wait with a timeout polls in steps of
-    up to 50 ms, too coarse to time the host's end)."""
-
-    def __init__(self, program):
-        self.at = None
-        self.code = None
-        self.thread = threading.Thread(target=self._wait, args=(program,), daemon=True)
-        self.thread.start()
-
-    def _wait(self, program):
-        self.code = program.popen.wait()
-        self.at = time.monotonic()
-
-    def wait(self, seconds):
-        """The exit code, or None when the program still runs after `seconds`."""
-        self.thread.join(seconds)
-        return self.code if self.at is not None else None
 
 
 def escape_and_time_the_end(s, host, window):
@@ -189,7 +121,7 @@ def test_saver_run_from_s_to_escape(s):
     with open(s.prefix_path("C:\\Tessalume.bmp"), "wb") as f:
         f.write(b"BM stale picture of an earlier version")
     host, window, startup = start_saver(s, "/s")
-    record(s, "start-up (/s to the first Orvalis_VC window)", startup)
+    s.record("start-up (/s to the first Orvalis_VC window)", startup)
 
     texture = s.prefix_path("C:\\Tessalume.bmp")
     s.check(read_bytes(texture) == ring_bytes(s), "C:\\Tessalume.bmp holds the 49206-byte ring picture")
@@ -211,8 +143,8 @@ def test_saver_run_from_s_to_escape(s):
 
     after_escape, after_window, code = escape_and_time_the_end(s, host, window)
     s.check(code == 0, "the host ends with exit code 0 (%s)" % code)
-    record(s, "end (Escape to host exit)", after_escape)
-    record(s, "end (renderer window gone to host exit)", after_window)
+    s.record("end (Escape to host exit)", after_escape)
+    s.record("end (renderer window gone to host exit)", after_window)
     s.check(after_window < HOST_FOLLOWS_SECONDS, "the host ends within %.1f s of the renderer's window (%.3f s)"
             % (HOST_FOLLOWS_SECONDS, after_window))
     s.check(cursor_calls(host, saver["pid"]) == [(0, -1), (1, 0)], "the end showed the cursor again (count 0)")
@@ -352,7 +284,7 @@ def test_failing_renderer_ends_the_host_at_the_next_tick(s):
         # renderer's start, which only the host makes.
         host = s.start(scr(s), "/s", env={"WINEDEBUG": TRACE_STARTS + ",+cursor"}, name="host")
         code = host.wait(30)
-        record(s, "host run with a failing renderer", time.monotonic() - t0)
+        s.record("host run with a failing renderer", time.monotonic() - t0)
         s.check(code == 0, "the host ends on its own (%s)" % code)
         s.check(not s.x_windows(RENDERER_TITLE), "no renderer window ever stayed")
         pid = renderer_starter_pid(host)
@@ -375,7 +307,7 @@ def test_killed_renderer_ends_the_host(s):
     os.kill(renderer, 9)
     code = clock.wait(15)
     s.check(code is not None, "the host ends after the renderer was killed")
-    record(s, "killed renderer to host exit", clock.at - t0)
+    s.record("killed renderer to host exit", clock.at - t0)
     s.check(code == 0, "the host's exit code is 0 (%s)" % code)
     s.check(clock.at - t0 < HOST_FOLLOWS_SECONDS, "the host ends within %.1f s of the kill (%.3f s)"
             % (HOST_FOLLOWS_SECONDS, clock.at - t0))
@@ -387,7 +319,6 @@ def test_killed_renderer_ends_the_host(s):
 
 
 # --- preview ---------------------------------------------------------------------------------------------
-
 
 def embedded(s, title):
     """The child window with this title inside the preview area, or None."""
@@ -428,7 +359,7 @@ def end_preview(s, area, host):
     s.post(AREA_TITLE, WM_CLOSE)
     s.check(area.wait(15) == 0, "the area is gone")
     code = host.wait(15)
-    record(s, "preview area gone to host exit", time.monotonic() - t0)
+    s.record("preview area gone to host exit", time.monotonic() - t0)
     s.check(code == 0, "destroying the area ends the host (%s)" % code)
 
 

@@ -16,32 +16,16 @@ import os
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from dialog_e2e import install_saver, settings_file  # noqa: E402
+sys.path[:0] = [os.path.dirname(os.path.abspath(__file__)),
+                os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")]
+from dialog_support import install_saver, settings_file  # noqa: E402
 from harness import main  # noqa: E402
-from host_e2e import unix_processes_of_prefix  # noqa: E402
 
 RENDERER_TITLE = "Orvalis_VC"
 SAVER_TITLE = "Veyra_Main"
 WARM_UP_SECONDS = 1.5
 # RssAnon is reported but not judged: it counts pages touched for the first time, not memory taken.
 FIGURES = ("private", "fds")
-
-
-def unix_pid_of(s, program):
-    """The Wine process that runs this Windows program: the one whose first argument names it (not `timeout`
-    or the `wine` launcher in front of it)."""
-    pids = [p for p in unix_processes_of_prefix(s, program)
-            if first_argument(p).replace("\\", "/").lower().endswith("/" + program.lower())]
-    return min(pids) if pids else None
-
-
-def first_argument(pid):
-    try:
-        with open("/proc/%d/cmdline" % pid, "rb") as f:
-            return f.read().split(b"\0")[0].decode("utf-8", "replace")
-    except OSError:
-        return ""
 
 
 def memory_of(pid):
@@ -61,8 +45,8 @@ def one_run(s, folder, index, seconds):
     host = s.start(os.path.join(folder, "Orvalis.scr"), "/s", name="host-%03d" % index,
                    seconds=int(WARM_UP_SECONDS + seconds) + 120)
     window = s.find_window(RENDERER_TITLE, seconds=60, program=host)
-    pids = {SAVER_TITLE: s.wait_for(lambda: unix_pid_of(s, "Orvalis.scr"), 20, "the host's process"),
-            RENDERER_TITLE: s.wait_for(lambda: unix_pid_of(s, "Orvalis.dll"), 20,
+    pids = {SAVER_TITLE: s.wait_for(lambda: s.unix_pid_of("Orvalis.scr"), 20, "the host's process"),
+            RENDERER_TITLE: s.wait_for(lambda: s.unix_pid_of("Orvalis.dll"), 20,
                                        "the renderer's process")}
     time.sleep(WARM_UP_SECONDS)
     warm = {t: memory_of(pid) for t, pid in pids.items()}
@@ -75,7 +59,7 @@ def one_run(s, folder, index, seconds):
     s.hold_key(window, "Escape")
     code = host.wait(30)
     s.check(code == 0, "run %d: the host ends with exit code 0 (%s)" % (index, code))
-    s.wait_for(lambda: not unix_processes_of_prefix(s, "Orvalis."), 15, "run %d: the saver's processes to end" % index,
+    s.wait_for(lambda: not s.unix_processes("Orvalis."), 15, "run %d: the saver's processes to end" % index,
                interval=0.3)
     for title in (RENDERER_TITLE, SAVER_TITLE):
         s.check(s.wait_window_gone(title, 10), "run %d: no %s window is left" % (index, title))

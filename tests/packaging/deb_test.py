@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """The Debian package of the Linux program: its control fields, where its files land (the folders Debian's
 XScreenSaver reads), the configuration file's contents, lintian without errors, and (as root, when orvalis is not
-installed already) dpkg -i followed by dpkg -r leaving nothing behind.
-    deb_test.py PACKAGE.deb"""
+installed already) dpkg -i followed by dpkg -r leaving nothing behind. ORVALIS_DEB names the package.
+    deb_test.py deb"""
 import gzip
 import os
 import shutil
@@ -11,18 +11,13 @@ import sys
 import tempfile
 import xml.etree.ElementTree as ElementTree
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import runner  # noqa: E402
+from processes import TestFailure, check  # noqa: E402
+
 HACK = "usr/libexec/xscreensaver/orvalis"
 CONFIG = "usr/share/xscreensaver/config/orvalis.xml"
 DOCS = ("usr/share/doc/orvalis/copyright", "usr/share/doc/orvalis/changelog.gz")
-
-
-class TestFailure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise TestFailure(message)
 
 
 def run(*args, **kwargs):
@@ -109,11 +104,8 @@ def check_install_remove(deb, members):
     check(not left, f"left after removal: {left}")
 
 
-def main():
-    if len(sys.argv) != 2:
-        print(__doc__, file=sys.stderr)
-        return 2
-    deb = sys.argv[1]
+def test_deb():
+    deb = os.environ["ORVALIS_DEB"]
     scratch = tempfile.mkdtemp(prefix="orvalis-deb-")
     try:
         check(os.path.isfile(deb), f"{deb} was not built")
@@ -124,14 +116,10 @@ def main():
         check_files(scratch)
         check_lintian(deb)
         check_install_remove(deb, members)
-    except TestFailure as failure:
-        print(f"FAIL: {failure}", file=sys.stderr)
-        return 1
     finally:
         shutil.rmtree(scratch, ignore_errors=True)
     print(f"{deb}: {os.path.getsize(deb)} bytes, checks passed")
-    return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    runner.main(globals())

@@ -4,19 +4,20 @@
 README's second command (`orvalis --add-to-xscreensaver`) run as that user (twice: the second run changes
 nothing), and `xscreensaver-command -select N` for Orvalis's place in the list, which stands for picking it in
 xscreensaver-settings, running orvalis as that user, drawing the cloud. The package is removed again.
-    deb_xscreensaver_test.py PACKAGE.deb      exit code 77 (skipped) without root, or when orvalis is installed"""
+ORVALIS_DEB names the package.
+    deb_xscreensaver_test.py xscreensaver_steps   exit code 77 (skipped) without root, or when orvalis is installed"""
 import os
 import re
 import shlex
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "renderer"))
-from x11_support import TestFailure, Xvfb, check, screenshot, wait_for  # noqa: E402
-from x11_support import SOURCE_DIR  # noqa: E402
-from xscreensaver_e2e import privileged  # noqa: E402
-
-SKIPPED = 77
+sys.path[:0] = [os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "renderer"),
+                os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")]
+import runner  # noqa: E402
+from pictures import cloud_on_screen  # noqa: E402
+from processes import Skipped, check, poll, privileged  # noqa: E402
+from x11_support import SOURCE_DIR, Xvfb  # noqa: E402
 DEFAULTS = "/etc/X11/app-defaults/XScreenSaver"
 
 
@@ -48,24 +49,15 @@ def readme_steps(deb):
     return shlex.split(steps[1])
 
 
-def main():
-    if len(sys.argv) != 2:
-        print(__doc__, file=sys.stderr)
-        return 2
-    deb = sys.argv[1]
+def test_xscreensaver_steps():
+    deb = os.environ["ORVALIS_DEB"]
     root = privileged()
     if root is None:
-        print("SKIP: needs root or sudo without a password (dpkg -i, and a user for the daemon)")
-        return SKIPPED
+        raise Skipped("needs root or sudo without a password (dpkg -i, and a user for the daemon)")
     status = subprocess.run(["dpkg-query", "-W", "-f=${Status}", "orvalis"], capture_output=True, text=True)
     if status.stdout.endswith(" installed"):
-        print("SKIP: orvalis is installed on this machine already; the test installs and removes it")
-        return SKIPPED
-    try:
-        add_step = readme_steps(deb)
-    except TestFailure as failure:
-        print(f"FAIL: {failure}", file=sys.stderr)
-        return 1
+        raise Skipped("orvalis is installed on this machine already; the test installs and removes it")
+    add_step = readme_steps(deb)
     user = f"orvalis-steps{os.getpid()}"
     home = f"/home/{user}"
     daemon = None
@@ -102,7 +94,7 @@ def main():
             log = open(os.path.join(xvfb.state, "xscreensaver.log"), "w")
             daemon = subprocess.Popen(display + ["xscreensaver", "-no-splash", "-verbose"], stdout=log,
                                       stderr=subprocess.STDOUT)
-            check(wait_for(lambda: command("-time").returncode == 0, 20, 0.2), "the daemon did not come up")
+            check(poll(lambda: command("-time").returncode == 0, 20, 0.2), "the daemon did not come up")
             as_root = subprocess.run(root + ["env", f"HOME={home}", *add_step], capture_output=True, text=True,
                                      timeout=20)
             check(as_root.returncode == 1 and "without sudo" in as_root.stderr and not os.path.exists(settings),
@@ -121,18 +113,14 @@ def main():
             number = len(entries)  # the daemon counts its list from 1
             selected = command("-select", str(number))
             check(selected.returncode == 0, f"xscreensaver-command -select {number}: {selected.stderr}")
-            check(wait_for(hack_pids, 20, 0.2), f"-select {number} did not start orvalis:\n{open(log.name).read()}")
-            lit = wait_for(lambda: screenshot(xvfb.display).lit_share() > 0.03, 20, 0.3)
-            screenshot(xvfb.display, save_as="xscreensaver-select-orvalis.png")
+            check(poll(hack_pids, 20, 0.2), f"-select {number} did not start orvalis:\n{open(log.name).read()}")
+            lit = poll(lambda: cloud_on_screen(xvfb.screenshot()), 20, 0.3)
+            xvfb.screenshot(save_as="xscreensaver-select-orvalis.png")
             check(lit, "the screen did not fill with the cloud")
             print(f"-select {number} runs orvalis as {user} (pids {' '.join(hack_pids())})")
             check(command("-exit").returncode == 0, "xscreensaver-command -exit failed")
             daemon.wait(20)
-            check(wait_for(lambda: not hack_pids(), 10, 0.1), "orvalis is still running after the daemon left")
-        return 0
-    except (TestFailure, subprocess.CalledProcessError, subprocess.TimeoutExpired, OSError) as failure:
-        print(f"FAIL: {failure}", file=sys.stderr)
-        return 1
+            check(poll(lambda: not hack_pids(), 10, 0.1), "orvalis is still running after the daemon left")
     finally:
         if daemon is not None and daemon.poll() is None:
             daemon.terminate()
@@ -143,4 +131,4 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    runner.main(globals())

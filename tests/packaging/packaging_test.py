@@ -16,20 +16,18 @@ import sys
 import time
 import zipfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+sys.path[:0] = [os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"),
+                os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")]
 import harness  # noqa: E402
-from harness import TestFailure, lit_share  # noqa: E402
+from pictures import cloud_on_screen  # noqa: E402
+import runner  # noqa: E402
+from processes import check, read_bytes  # noqa: E402
 
 VERSION = "1.00.0001"
 DESKTOP_KEY = "HKCU\\Control Panel\\Desktop"
 UNINSTALL_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvalis"
 SAVER_WIN = "C:\\windows\\system32\\Orvalis.scr"
 PROGRAMS = ("Orvalis.scr", "Orvalis.dll")
-
-
-def read_bytes(path):
-    with open(path, "rb") as f:
-        return f.read()
 
 
 # --- the ZIP (no Wine) ------------------------------------------------------------------------------
@@ -117,12 +115,6 @@ def test_zip_normalizer():
         f.write(raw.getvalue()[:-30])
     check(subprocess.run([sys.executable, script, path], capture_output=True).returncode == 1,
           "a cut archive is refused")
-
-
-def check(condition, what):
-    if not condition:
-        raise TestFailure(what)
-    print("ok: " + what, flush=True)
 
 
 # --- the installer under Wine ----------------------------------------------------------------------
@@ -253,7 +245,7 @@ def test_silent_install_run_upgrade_uninstall(s):
     # The installed saver, started the way Windows starts it, runs its renderer from beside itself.
     host = s.start(SAVER_WIN, "/s", name="installed-scr")
     window = s.find_window("Orvalis_VC", seconds=45, program=host)
-    shot = s.wait_for(lambda: (lambda img: img if lit_share(img.data_pixels()) > 0.01 else None)(
+    shot = s.wait_for(lambda: (lambda img: img if cloud_on_screen(img.data_pixels()) else None)(
         s.screenshot("installed-saver")), 30, "particles on the screen")
     s.check(shot.width == 1024, "saver shown full screen")
     s.hold_key(window, "Escape")
@@ -442,11 +434,5 @@ def test_a_failed_machine_part_stops_the_wizard(s):
 
 if __name__ == "__main__":
     if sys.argv[1:2] == ["--no-wine"]:
-        try:
-            globals()["test_" + sys.argv[2]]()
-        except TestFailure as e:
-            print("FAIL %s" % e, flush=True)
-            sys.exit(1)
-        print("PASS", flush=True)
-        sys.exit(0)
+        runner.main(globals(), argv=sys.argv[2:])
     harness.main(globals())

@@ -7,9 +7,12 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11_support import (Xvfb, check, end_process, run_named_test, screenshot,  # noqa: E402
-                         wait_for)
+sys.path[:0] = [os.path.dirname(os.path.abspath(__file__)),
+                os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")]
+import runner  # noqa: E402
+from pictures import cloud_on_screen  # noqa: E402
+from processes import check, poll, stop  # noqa: E402
+from x11_support import Xvfb  # noqa: E402
 
 PROGRAM = os.environ.get("ORVALIS_PROGRAM", "orvalis")
 TEST_WINDOW = os.environ.get("ORVALIS_TEST_WINDOW", "test_window")
@@ -31,7 +34,7 @@ class TestWindow:
 
     def close(self):
         self.proc.stdin.close()
-        end_process(self.proc)
+        stop(self.proc)
 
 
 def start(xvfb, *args, env=None):
@@ -39,16 +42,16 @@ def start(xvfb, *args, env=None):
                             stderr=subprocess.PIPE, text=True)
 
 
-def wait_lit(xvfb, rect, share, name, timeout=10):
-    """Screenshots until the rectangle's lit share passes `share`; the last picture."""
+def wait_lit(xvfb, rect, name, timeout=10):
+    """Screenshots until the cloud is on screen in the rectangle; the last picture."""
     pictures = []
 
     def lit():
-        pictures.append(screenshot(xvfb.display))
-        return pictures[-1].lit_share(*rect) > share
+        pictures.append(xvfb.screenshot())
+        return cloud_on_screen(pictures[-1], *rect)
 
-    if not wait_for(lit, timeout, interval=0.2):
-        screenshot(xvfb.display, save_as=f"{name}.png")
+    if not poll(lit, timeout, interval=0.2):
+        xvfb.screenshot(save_as=f"{name}.png")
         check(False, f"{name}: the lit share of {rect} stayed at {pictures[-1].lit_share(*rect):.4f}")
     return pictures[-1]
 
@@ -58,7 +61,7 @@ def wait_exit(proc, timeout):
     try:
         rc = proc.wait(timeout)
     except subprocess.TimeoutExpired:
-        end_process(proc)
+        stop(proc)
         check(False, f"orvalis did not end within {timeout} s")
     return rc, time.monotonic() - started
 
@@ -69,10 +72,10 @@ def test_given_window():
         window = TestWindow(xvfb, 100, 80, 400, 300)
         proc = start(xvfb, "-window-id", window.id)
         try:
-            picture = wait_lit(xvfb, (100, 80, 500, 380), 0.03, "hack-window-id")
-            outside = picture.lit_outside(100, 80, 500, 380, level=8)
+            picture = wait_lit(xvfb, (100, 80, 500, 380), "hack-window-id")
+            outside = picture.lit_outside(100, 80, 500, 380, level=7)
             check(outside == 0, f"{outside} pixels outside the window are lit")
-            screenshot(xvfb.display, save_as="hack-window-id.png")
+            xvfb.screenshot(save_as="hack-window-id.png")
 
             # Grown to 640 x 480: the picture must reach the new top right corner (GL's origin is the bottom
             # left, so a viewport left at the old size would leave that corner black).
@@ -81,21 +84,21 @@ def test_given_window():
             lit_corner = [0]
 
             def corner_lit():
-                shot = screenshot(xvfb.display)
-                check(shot.lit_outside(100, 80, 740, 560, level=8) == 0, "lit pixels outside the grown window")
+                shot = xvfb.screenshot()
+                check(shot.lit_outside(100, 80, 740, 560, level=7) == 0, "lit pixels outside the grown window")
                 lit_corner[0] += sum(shot.lit_mask(*corner))
                 return lit_corner[0] > 300
 
-            check(wait_for(corner_lit, 10, interval=0.2),
+            check(poll(corner_lit, 10, interval=0.2),
                   f"after the resize the new top right corner stayed dark ({lit_corner[0]} lit pixels)")
-            screenshot(xvfb.display, save_as="hack-window-id-resized.png")
+            xvfb.screenshot(save_as="hack-window-id-resized.png")
 
             proc.send_signal(15)
             rc, took = wait_exit(proc, 5)
             check(rc == 0, f"exit code {rc} after SIGTERM (stderr: {proc.stderr.read()})")
             check(took < 1.0, f"SIGTERM took {took:.2f} s to end it")
         finally:
-            end_process(proc)
+            stop(proc)
             window.close()
 
 
@@ -105,14 +108,14 @@ def test_window_destroyed():
         window = TestWindow(xvfb, 0, 0, 320, 240)
         proc = start(xvfb, "-window-id", window.id)
         try:
-            wait_lit(xvfb, (0, 0, 320, 240), 0.03, "hack-destroyed")
+            wait_lit(xvfb, (0, 0, 320, 240), "hack-destroyed")
             window.command("destroy")
             rc, took = wait_exit(proc, 5)
             stderr = proc.stderr.read()
             check(rc == 0, f"exit code {rc} after the window went away (stderr: {stderr})")
             check("X error" not in stderr, f"unexpected X errors: {stderr}")
         finally:
-            end_process(proc)
+            stop(proc)
             window.close()
 
 
@@ -121,27 +124,27 @@ def test_own_window_and_root():
     with Xvfb("1280x1024") as xvfb:
         proc = start(xvfb)
         try:
-            found = wait_for(lambda: subprocess.run(["xdotool", "search", "--name", "^Orvalis$"], env=xvfb.env(),
+            found = poll(lambda: subprocess.run(["xdotool", "search", "--name", "^Orvalis$"], env=xvfb.env(),
                                                     capture_output=True, text=True).stdout.split(), 10)
             check(found, "no window titled Orvalis appeared")
             geometry = subprocess.run(["xwininfo", "-id", found[0]], env=xvfb.env(), capture_output=True,
                                       text=True).stdout
             check("Width: 1024" in geometry and "Height: 768" in geometry, f"window geometry: {geometry}")
-            wait_lit(xvfb, (0, 0, 1024, 768), 0.03, "hack-own-window")
+            wait_lit(xvfb, (0, 0, 1024, 768), "hack-own-window")
             subprocess.run(["xdotool", "mousemove", "500", "400"], env=xvfb.env(), check=True)
             subprocess.run(["xdotool", "key", "Escape"], env=xvfb.env(), check=True)
             rc, _ = wait_exit(proc, 5)
             check(rc == 0, f"exit code {rc} after Escape")
         finally:
-            end_process(proc)
+            stop(proc)
 
         proc = start(xvfb, "-root")
         try:
-            wait_lit(xvfb, (0, 0, 1280, 1024), 0.03, "hack-root")
+            wait_lit(xvfb, (0, 0, 1280, 1024), "hack-root")
             # Over a few frames the lit pixels reach the screen's four edges: the root window's own size is used.
             seen = bytearray(1280 * 1024)
             for _ in range(4):
-                for i, v in enumerate(screenshot(xvfb.display).lit_mask()):
+                for i, v in enumerate(xvfb.screenshot().lit_mask()):
                     seen[i] |= v
                 time.sleep(0.2)
             rows = [y for y in range(1024) if any(seen[y * 1280:(y + 1) * 1280])]
@@ -153,7 +156,7 @@ def test_own_window_and_root():
             rc, took = wait_exit(proc, 5)
             check(rc == 0 and took < 1.0, f"SIGINT: exit code {rc} after {took:.2f} s")
         finally:
-            end_process(proc)
+            stop(proc)
 
 
 def test_pacing():
@@ -201,4 +204,4 @@ def test_bad_input():
 
 
 if __name__ == "__main__":
-    sys.exit(run_named_test(globals()))
+    runner.main(globals())

@@ -50,22 +50,21 @@ TEST_F(EmitterTest, LiveBoxWidensThePatchByTheMargin) {
 TEST_F(EmitterTest, FirstSpawnUsesEightDrawsInOrder) {
     ParticleEmitter e = MakeShellEmitter();
     e.ResetParticle(0);
-    // Draws 41, 467, 334, 500, 169, 724, 478, 358 (the first eight values mod 1000).
+    // Draws 41, 467, 334, 500, 169, 724, 478, 358 (the first eight values mod 1000), each divided by 1000:
+    // depth (0.041 - 0.5) * 5 about z = 15, width (0.467 - 0.5) * 0.5, speeds of up to 0.0005 either way.
     const auto& p = e.At(0);
-    EXPECT_FLOAT_EQ(p.position.z, 15.0f + (0.041f - 0.5f) * 5.0f);
-    EXPECT_FLOAT_EQ(p.position.x, (0.467f - 0.5f) * 0.5f);
+    EXPECT_FLOAT_EQ(p.position.z, 12.705f);
+    EXPECT_FLOAT_EQ(p.position.x, -0.0165f);
     EXPECT_EQ(p.position.y, 0.0f);
-    EXPECT_FLOAT_EQ(p.velocity.z, 0.334f * 0.001f - 0.0005f);
+    EXPECT_FLOAT_EQ(p.velocity.z, -0.000166f);
     EXPECT_NEAR(p.velocity.y, 0.0f, 1e-12);
-    EXPECT_FLOAT_EQ(p.velocity.x, 0.169f * 0.001f - 0.0005f);
+    EXPECT_FLOAT_EQ(p.velocity.x, -0.000331f);
     EXPECT_FLOAT_EQ(p.color.r, 0.724f);
     EXPECT_FLOAT_EQ(p.color.g, 0.478f);
     EXPECT_FLOAT_EQ(p.color.b, 0.358f);
     EXPECT_EQ(p.acceleration, Vector3());
-
-    LcgRandom reference;
-    for (int i = 0; i < 8; ++i) reference.Next();
-    EXPECT_EQ(ParticleRandom().State(), reference.State());
+    // The generator's state after eight steps from 1.
+    EXPECT_EQ(ParticleRandom().State(), 1924036713u);
 }
 
 TEST_F(EmitterTest, ResetAllSpawnsEveryParticleInTheFlatPatch) {
@@ -104,12 +103,15 @@ TEST_F(EmitterTest, SpawnIsTheSameOnEveryRun) {
 TEST_F(EmitterTest, UpdateMovesByVelocityTimesStep) {
     ParticleEmitter e = MakeShellEmitter();
     e.ResetAll();
-    const Vector3 before = e.At(5).position;
-    const Vector3 velocity = e.At(5).velocity;
+    // Speeds in 1/1024ths: a step of 350 moves by exact binary fractions. The acceleration is added to the
+    // velocity once per update, after the move.
+    e.At(5).position = Vector3(1.0f, -2.0f, 15.0f);
+    e.At(5).velocity = Vector3(1.0f / 1024, -2.0f / 1024, 4.0f / 1024);
+    e.At(5).acceleration = Vector3(1.0f / 1024, 0.0f, -1.0f / 1024);
     const uint32_t state = ParticleRandom().State();
     e.Update(350);
-    EXPECT_EQ(e.At(5).position, before + velocity * 350.0f);
-    EXPECT_EQ(e.At(5).velocity, velocity);
+    EXPECT_EQ(e.At(5).position, Vector3(1.341796875f, -2.68359375f, 16.3671875f));
+    EXPECT_EQ(e.At(5).velocity, Vector3(2.0f / 1024, -2.0f / 1024, 3.0f / 1024));
     EXPECT_EQ(ParticleRandom().State(), state) << "no particle can leave the box in one frame";
 }
 
@@ -154,20 +156,40 @@ TEST_F(EmitterTest, LaterParticlesSeeTheGeneratorAdvancedByEarlierRespawns) {
     e.At(1).position = Vector3(100, 0, 15);
     e.Update(1);
 
-    ParticleRandom().Reset();
-    ParticleEmitter expected(2, Vector3(0, 0, 15), 0.5f, 5.0f, 30.0f, 0);
-    expected.ResetParticle(0);
-    expected.ResetParticle(1);
+    // Particle 0 takes draws 1 to 8 (41, 467, ...), particle 1 draws 9 to 16 (962, 464, 705, 145, 281, 827,
+    // 961, 491 mod 1000).
+    struct Expected {
+        float x, z, vx, vy, vz, r, g, b;
+    };
+    const Expected expected[2] = {
+        {-0.0165f, 12.705f, -0.000331f, 0.0f, -0.000166f, 0.724f, 0.478f, 0.358f},
+        {-0.018f, 17.31f, -0.000219f, 0.0001775f, 0.000205f, 0.827f, 0.961f, 0.491f},
+    };
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(e.At(i).position, expected.At(i).position);
-        EXPECT_EQ(e.At(i).velocity, expected.At(i).velocity);
+        const auto& p = e.At(i);
+        const Expected& x = expected[i];
+        EXPECT_FLOAT_EQ(p.position.x, x.x) << i;
+        EXPECT_EQ(p.position.y, 0.0f) << i;
+        EXPECT_FLOAT_EQ(p.position.z, x.z) << i;
+        EXPECT_NEAR(p.velocity.x, x.vx, 1e-9) << i;
+        EXPECT_NEAR(p.velocity.y, x.vy, 1e-9) << i;
+        EXPECT_NEAR(p.velocity.z, x.vz, 1e-9) << i;
+        EXPECT_FLOAT_EQ(p.color.r, x.r) << i;
+        EXPECT_FLOAT_EQ(p.color.g, x.g) << i;
+        EXPECT_FLOAT_EQ(p.color.b, x.b) << i;
     }
-    EXPECT_NE(e.At(0).position, e.At(1).position);
+    EXPECT_EQ(ParticleRandom().State(), 2179684817u) << "sixteen draws in all";
 }
 
 TEST_F(EmitterTest, DrawSendsOneStripOfFourBillboardCornersPerParticle) {
     ParticleEmitter e(3, Vector3(0, 0, 15), 0.5f, 5.0f, 30.0f, 42);
     e.ResetAll();
+    const Vector3 centres[3] = {{1, 2, 14}, {-3, 0.5f, 16}, {0, -4, 15}};
+    const float colours[3][3] = {{0.25f, 0.5f, 0.75f}, {1, 0, 0.125f}, {0.5f, 0.5f, 0.5f}};
+    for (int i = 0; i < 3; ++i) {
+        e.At(i).position = centres[i];
+        e.At(i).color = {colours[i][0], colours[i][1], colours[i][2]};
+    }
     RecordingSink sink;
     e.Draw(sink);
 
@@ -181,12 +203,12 @@ TEST_F(EmitterTest, DrawSendsOneStripOfFourBillboardCornersPerParticle) {
     for (int i = 0; i < 3; ++i) {
         for (int k = 0; k < 4; ++k) {
             const auto& v = sink.vertices[static_cast<size_t>(i) * 4 + static_cast<size_t>(k)];
-            EXPECT_EQ(v.position, e.At(i).position + offsets[k]);
+            EXPECT_EQ(v.position, centres[i] + offsets[k]);
             EXPECT_EQ(v.s, tex[k][0]);
             EXPECT_EQ(v.t, tex[k][1]);
-            EXPECT_EQ(v.color[0], e.At(i).color.r);
-            EXPECT_EQ(v.color[1], e.At(i).color.g);
-            EXPECT_EQ(v.color[2], e.At(i).color.b);
+            EXPECT_EQ(v.color[0], colours[i][0]);
+            EXPECT_EQ(v.color[1], colours[i][1]);
+            EXPECT_EQ(v.color[2], colours[i][2]);
             EXPECT_EQ(v.color[3], 0.5f);
         }
     }
@@ -198,12 +220,14 @@ TEST_F(EmitterTest, BillboardsFaceTheViewerUnderRotation) {
     RecordingSink sink;
     // Column-major rotation by 90 degrees about z: the screen's right is world +y, up is world -x.
     sink.modelview = {0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    e.At(0).position = Vector3(2, 3, 15);
     e.Draw(sink);
-    const Vector3 right(0, -1, 0);
-    const Vector3 up(1, 0, 0);
+    // Right is world (0, -1, 0), up (1, 0, 0): the top left corner is 1.5 up and 1.5 left of the centre.
     ASSERT_EQ(sink.vertices.size(), 4u);
-    EXPECT_EQ(sink.vertices[0].position, e.At(0).position + ((Vector3() - right) + up) * 1.5f);
-    EXPECT_EQ(sink.vertices[3].position, e.At(0).position + (right - up) * 1.5f);
+    EXPECT_EQ(sink.vertices[0].position, Vector3(3.5f, 4.5f, 15));
+    EXPECT_EQ(sink.vertices[1].position, Vector3(0.5f, 4.5f, 15));
+    EXPECT_EQ(sink.vertices[2].position, Vector3(3.5f, 1.5f, 15));
+    EXPECT_EQ(sink.vertices[3].position, Vector3(0.5f, 1.5f, 15));
 }
 
 TEST_F(EmitterTest, NeighboursAreJoinedByTwoTrianglesHoweverFarApart) {

@@ -5,25 +5,32 @@
 TEST(SaverEnd, StopsWhatPlaysAndGivesTheCursorBackOnlyForS) {
     using orvalis::MusicKind;
     using orvalis::PlanSaverEnd;
-    auto end = PlanSaverEnd({.timer2On = true, .music = MusicKind::Cd, .commandLine = "/s"});
-    EXPECT_TRUE(end.stopCd);
-    EXPECT_FALSE(end.stopWav || end.stopMp3);
-    EXPECT_TRUE(end.restoreCursor);
-
-    // A CD watch that switched itself off leaves the device alone.
-    end = PlanSaverEnd({.timer2On = false, .music = MusicKind::Cd, .commandLine = "/S"});
-    EXPECT_FALSE(end.stopCd);
-
-    end = PlanSaverEnd({.music = MusicKind::Wav, .commandLine = ""});
-    EXPECT_TRUE(end.stopWav);
-    EXPECT_FALSE(end.stopMp3 || end.stopCd || end.restoreCursor);
-
-    end = PlanSaverEnd({.music = MusicKind::Mp3, .commandLine = "-s"});
-    EXPECT_TRUE(end.stopMp3);
-    EXPECT_TRUE(end.restoreCursor);
-
-    end = PlanSaverEnd({.music = MusicKind::None, .commandLine = "/s"});
-    EXPECT_FALSE(end.stopCd || end.stopWav || end.stopMp3);
+    using orvalis::SaverRunState;
+    struct Case {
+        SaverRunState run;
+        bool stopCd, stopWav, stopMp3, restoreCursor;
+        const char* what;
+    };
+    const Case cases[] = {
+        {{.timer2On = true, .music = MusicKind::Cd, .commandLine = "/s"}, true, false, false, true, "CD, /s"},
+        // A CD watch that switched itself off leaves the device alone.
+        {{.timer2On = false, .music = MusicKind::Cd, .commandLine = "/S"},
+         false,
+         false,
+         false,
+         true,
+         "CD off"},
+        {{.music = MusicKind::Wav, .commandLine = ""}, false, true, false, false, "WAV, no switch"},
+        {{.music = MusicKind::Mp3, .commandLine = "-s"}, false, false, true, true, "MP3, -s"},
+        {{.music = MusicKind::None, .commandLine = "/s"}, false, false, false, true, "no music, /s"},
+    };
+    for (const Case& c : cases) {
+        const auto end = PlanSaverEnd(c.run);
+        EXPECT_EQ(end.stopCd, c.stopCd) << c.what;
+        EXPECT_EQ(end.stopWav, c.stopWav) << c.what;
+        EXPECT_EQ(end.stopMp3, c.stopMp3) << c.what;
+        EXPECT_EQ(end.restoreCursor, c.restoreCursor) << c.what;
+    }
 }
 
 TEST(SaverEnd, DisplayModeAndTextureCopyFollowWhatTheRunDid) {
@@ -44,10 +51,10 @@ TEST(SaverEnd, DisplayModeAndTextureCopyFollowWhatTheRunDid) {
 TEST(SaverRun, SlowRendererIsWaitedForButAnEndedOneIsNot) {
     using orvalis::RendererWatch;
     using orvalis::SaverRunOver;
-    // Starting: no window yet, the process runs: keep watching for the grace period.
+    // Starting: no window yet, the process runs: keep watching for the grace period of 30 seconds.
     EXPECT_FALSE(SaverRunOver({.msSinceStart = 1000}));
-    EXPECT_FALSE(SaverRunOver({.msSinceStart = orvalis::kRendererStartGraceMs - 1}));
-    EXPECT_TRUE(SaverRunOver({.msSinceStart = orvalis::kRendererStartGraceMs}));
+    EXPECT_FALSE(SaverRunOver({.msSinceStart = 29999}));
+    EXPECT_TRUE(SaverRunOver({.msSinceStart = 30000}));
     // The window was shown and is gone: the saver is over, whatever the process does.
     EXPECT_TRUE(SaverRunOver({.renderWindowSeen = true, .anyWindowSeen = true, .msSinceStart = 1000}));
     // The renderer ended (or never started) without a window: over at once.
@@ -57,7 +64,7 @@ TEST(SaverRun, SlowRendererIsWaitedForButAnEndedOneIsNot) {
 TEST(SaverRun, AnyWindowOfTheRendererKeepsTheRunAndOnlyAWindowlessOneTimesOut) {
     using orvalis::RendererWatch;
     using orvalis::SaverRunOver;
-    constexpr int64_t kLate = 10 * orvalis::kRendererStartGraceMs;
+    constexpr int64_t kLate = 300000;  // five minutes, ten times the grace period
     struct Case {
         RendererWatch watch;
         bool over;
