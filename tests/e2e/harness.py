@@ -149,9 +149,16 @@ class Session:
         for program in reversed(self.programs):
             program.stop()
         self._wineserver("-k")
+        # The X server takes over a second to exit: it goes down while the wineserver finishes, not after it.
+        stop_script = os.path.join(self.source_dir, "scripts", "lib", "xvfb-stop")
+        xvfb_stop = subprocess.Popen([stop_script, self.xvfb_state], stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self._wineserver("-w", timeout=20)
-        subprocess.run([os.path.join(self.source_dir, "scripts", "lib", "xvfb-stop"), self.xvfb_state],
-                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+        try:
+            xvfb_stop.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            xvfb_stop.kill()
+            xvfb_stop.wait()
 
     def _wineserver(self, flag, timeout=10):
         try:
