@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "common/dib_section_win32.h"
 #include "common/dpi_scale.h"
 #include "common/dpi_win32.h"
 #include "common/handles_win32.h"
@@ -43,17 +44,9 @@ private:
     }
 
     static GdiBitmap Make(const ScaledFacePicture& picture) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = picture.width;
-        info.bmiHeader.biHeight = -picture.height;  // rows top first
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        GdiBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (bitmap && bits)
-            std::memcpy(bits, picture.pixels.data(), picture.pixels.size() * sizeof(uint32_t));
+        uint32_t* bits = nullptr;
+        GdiBitmap bitmap = CreateTopDownRgb32(picture.width, picture.height, bits);
+        if (bits) std::memcpy(bits, picture.pixels.data(), picture.pixels.size() * sizeof(uint32_t));
         return bitmap;
     }
 
@@ -108,17 +101,8 @@ public:
         width_ = width > 0 ? width : 0;
         height_ = height > 0 ? height : 0;
         if (width_ == 0 || height_ == 0) return;
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width_;
-        info.bmiHeader.biHeight = -height_;  // rows top first
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        surface_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (!surface_) return;
-        bits_ = static_cast<uint32_t*>(bits);
+        surface_ = CreateTopDownRgb32(width_, height_, bits_);
+        if (!surface_ || !bits_) return;
         surfaceSelection_.emplace(surfaceDc_.get(), surface_.get());
     }
 

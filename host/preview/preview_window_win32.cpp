@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/dib_section_win32.h"
 #include "common/dpi_scale.h"
 #include "common/dpi_win32.h"
 #include "common/handles_win32.h"
@@ -30,13 +31,7 @@ PreviewState previewState;
 
 // A bitmap's pixels as 0xRRGGBB, rows top first.
 std::vector<uint32_t> PixelsOf(HBITMAP bitmap, int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownRgb32Info(width, height);
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
     const WindowDc screen(nullptr);
     if (GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS) !=
@@ -47,16 +42,9 @@ std::vector<uint32_t> PixelsOf(HBITMAP bitmap, int width, int height) {
 }
 
 GdiBitmap BitmapOf(const std::vector<uint32_t>& pixels, int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    GdiBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (bitmap && bits) std::copy(pixels.begin(), pixels.end(), static_cast<uint32_t*>(bits));
+    uint32_t* bits = nullptr;
+    GdiBitmap bitmap = CreateTopDownRgb32(width, height, bits);
+    if (bits) std::copy(pixels.begin(), pixels.end(), bits);
     return bitmap;
 }
 
