@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstring>
 
+#include "common/little_endian.h"
 #include "renderer/dib_reader.h"
 
 namespace orvalis {
@@ -39,11 +40,6 @@ uint8_t ExpandChannel(uint32_t pixel, const ChannelMask& channel) {
         filled += channel.bits;
     }
     return static_cast<uint8_t>(wide >> (filled - 8));
-}
-
-uint32_t ReadLe32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
 struct Channels {
@@ -127,8 +123,7 @@ void ConvertIndexedPixel(const Conversion& plan, const uint8_t* in, size_t x, ui
 }
 
 void ConvertMaskedPixel(const Conversion& plan, const uint8_t* in, size_t x, uint8_t* out) {
-    const uint32_t pixel =
-        plan.bitCount == 16 ? static_cast<uint32_t>(in[x * 2] | (in[x * 2 + 1] << 8)) : ReadLe32(in + x * 4);
+    const uint32_t pixel = plan.bitCount == 16 ? ReadLe16(in + x * 2) : ReadLe32(in + x * 4);
     out[0] = ExpandChannel(pixel, plan.channels.blue);
     out[1] = ExpandChannel(pixel, plan.channels.green);
     out[2] = ExpandChannel(pixel, plan.channels.red);

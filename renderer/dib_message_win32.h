@@ -9,6 +9,9 @@ using DibMessageReporter = void (*)(const char* text);
 // Shows MessageBoxA(GetFocus(), text, "Error", MB_OK).
 void ShowDibMessageBox(const char* text);
 
+// Hands `text` to the installed reporter.
+void ReportDibMessage(const char* text);
+
 // Installs `reporter` (null restores the message box) and returns the one it replaces.
 DibMessageReporter SetDibMessageReporter(DibMessageReporter reporter);
 

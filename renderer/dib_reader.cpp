@@ -4,40 +4,24 @@
 #include <cstring>
 #include <new>
 
+#include "common/little_endian.h"
+
 namespace orvalis {
 
 namespace {
 
-uint16_t Le16(std::span<const uint8_t> bytes, size_t at) {
-    return static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8));
-}
-
-uint32_t Le32(std::span<const uint8_t> bytes, size_t at) {
-    return static_cast<uint32_t>(bytes[at]) | (static_cast<uint32_t>(bytes[at + 1]) << 8) |
-           (static_cast<uint32_t>(bytes[at + 2]) << 16) | (static_cast<uint32_t>(bytes[at + 3]) << 24);
-}
-
-void PutLe16(uint8_t* out, uint16_t value) {
-    out[0] = static_cast<uint8_t>(value);
-    out[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void PutLe32(uint8_t* out, uint32_t value) {
-    for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 void WriteInfoHeader(const DibHeader& h, uint8_t* out) {
-    PutLe32(out + 0, h.size);
-    PutLe32(out + 4, static_cast<uint32_t>(h.width));
-    PutLe32(out + 8, static_cast<uint32_t>(h.height));
-    PutLe16(out + 12, h.planes);
-    PutLe16(out + 14, h.bitCount);
-    PutLe32(out + 16, h.compression);
-    PutLe32(out + 20, h.sizeImage);
-    PutLe32(out + 24, static_cast<uint32_t>(h.xPelsPerMeter));
-    PutLe32(out + 28, static_cast<uint32_t>(h.yPelsPerMeter));
-    PutLe32(out + 32, h.clrUsed);
-    PutLe32(out + 36, h.clrImportant);
+    StoreLe32(out + 0, h.size);
+    StoreLe32(out + 4, static_cast<uint32_t>(h.width));
+    StoreLe32(out + 8, static_cast<uint32_t>(h.height));
+    StoreLe16(out + 12, h.planes);
+    StoreLe16(out + 14, h.bitCount);
+    StoreLe32(out + 16, h.compression);
+    StoreLe32(out + 20, h.sizeImage);
+    StoreLe32(out + 24, static_cast<uint32_t>(h.xPelsPerMeter));
+    StoreLe32(out + 28, static_cast<uint32_t>(h.yPelsPerMeter));
+    StoreLe32(out + 32, h.clrUsed);
+    StoreLe32(out + 36, h.clrImportant);
 }
 
 uint32_t ColorCountForBits(uint32_t bitCount) {
@@ -86,23 +70,23 @@ int64_t RowCount(const DibHeader& h) {
 DibHeader ReadHeader(std::span<const uint8_t> header, uint32_t colorCount) {
     DibHeader h;
     if (header.size() == kDibCoreHeaderSize) {
-        h.width = Le16(header, 4);
-        h.height = Le16(header, 6);
-        h.planes = Le16(header, 8);
-        h.bitCount = Le16(header, 10);
+        h.width = ReadLe16(header.data() + 4);
+        h.height = ReadLe16(header.data() + 6);
+        h.planes = ReadLe16(header.data() + 8);
+        h.bitCount = ReadLe16(header.data() + 10);
         h.clrUsed = colorCount;
         h.clrImportant = colorCount;
     } else {
-        h.width = static_cast<int32_t>(Le32(header, 4));
-        h.height = static_cast<int32_t>(Le32(header, 8));
-        h.planes = Le16(header, 12);
-        h.bitCount = Le16(header, 14);
-        h.compression = Le32(header, 16);
-        h.sizeImage = Le32(header, 20);
-        h.xPelsPerMeter = static_cast<int32_t>(Le32(header, 24));
-        h.yPelsPerMeter = static_cast<int32_t>(Le32(header, 28));
-        h.clrUsed = Le32(header, 32);
-        h.clrImportant = Le32(header, 36);
+        h.width = static_cast<int32_t>(ReadLe32(header.data() + 4));
+        h.height = static_cast<int32_t>(ReadLe32(header.data() + 8));
+        h.planes = ReadLe16(header.data() + 12);
+        h.bitCount = ReadLe16(header.data() + 14);
+        h.compression = ReadLe32(header.data() + 16);
+        h.sizeImage = ReadLe32(header.data() + 20);
+        h.xPelsPerMeter = static_cast<int32_t>(ReadLe32(header.data() + 24));
+        h.yPelsPerMeter = static_cast<int32_t>(ReadLe32(header.data() + 28));
+        h.clrUsed = ReadLe32(header.data() + 32);
+        h.clrImportant = ReadLe32(header.data() + 36);
     }
     h.size = kDibInfoHeaderSize;
     return h;
@@ -143,7 +127,7 @@ bool LocateBits(std::span<const uint8_t> file, bool hasFileHeader, const ColorTa
         bitsOffset = table.at + table.bytes;
         return true;
     }
-    bitsOffset = Le32(file, 10);
+    bitsOffset = ReadLe32(file.data() + 10);
     return bitsOffset >= table.at + table.bytes;
 }
 
@@ -206,14 +190,14 @@ std::string DibFailureMessage(DibFailure failure, const char* path) {
 
 uint32_t DibColorCount(std::span<const uint8_t> header) {
     if (header.size() < 4) return 0;
-    const uint32_t size = Le32(header, 0);
+    const uint32_t size = ReadLe32(header.data() + 0);
     if (size == kDibCoreHeaderSize && header.size() >= kDibCoreHeaderSize) {
-        return ColorCountForBits(Le16(header, 10));
+        return ColorCountForBits(ReadLe16(header.data() + 10));
     }
     if (size == kDibInfoHeaderSize && header.size() >= kDibInfoHeaderSize) {
-        const uint16_t used = static_cast<uint16_t>(Le32(header, 32));
+        const uint16_t used = static_cast<uint16_t>(ReadLe32(header.data() + 32));
         if (used != 0) return used;
-        return ColorCountForBits(Le16(header, 14));
+        return ColorCountForBits(ReadLe16(header.data() + 14));
     }
     return 0;
 }
@@ -223,7 +207,7 @@ DibParseResult ParseDib(std::span<const uint8_t> file) {
     const size_t headerAt = hasFileHeader ? kDibFileHeaderSize : 0;
     if (file.size() < headerAt + 4) return Fail(DibFailure::ConversionError);
 
-    const uint32_t headerSize = Le32(file, headerAt);
+    const uint32_t headerSize = ReadLe32(file.data() + headerAt);
     if (headerSize != kDibCoreHeaderSize && headerSize != kDibInfoHeaderSize) {
         return Fail(DibFailure::UnknownFormat);
     }

@@ -1,7 +1,8 @@
 #include "renderer/hack_options.h"
 
-#include <cctype>
 #include <charconv>
+
+#include "renderer/image_write.h"
 
 namespace orvalis {
 namespace {
@@ -22,15 +23,6 @@ std::optional<long> ParseBounded(std::string_view text, long minimum, long maxim
     return value;
 }
 
-bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
-    if (text.size() < suffix.size()) return false;
-    text = text.substr(text.size() - suffix.size());
-    for (size_t i = 0; i < suffix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != suffix[i]) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::optional<uint32_t> ParseWindowId(std::string_view text) {
@@ -45,14 +37,6 @@ std::optional<uint32_t> ParseWindowId(std::string_view text) {
     if (text.empty() || ec != std::errc() || ptr != end || value == 0 || value > 0xFFFFFFFFull)
         return std::nullopt;
     return static_cast<uint32_t>(value);
-}
-
-ImageFormat ImageFormatForPath(std::string_view path) {
-    const size_t slash = path.find_last_of('/');
-    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-    if (name.size() > 4 && EndsWithNoCase(name, ".png")) return ImageFormat::kPng;
-    if (name.size() > 4 && EndsWithNoCase(name, ".ppm")) return ImageFormat::kPpm;
-    return ImageFormat::kUnknown;
 }
 
 namespace {
@@ -91,8 +75,7 @@ std::optional<std::string> TakeValue(std::string_view name, std::string_view val
         // Taken for the daemon's sake only: the program picks its GL visual itself.
         if (value.empty()) return std::string("-visual: needs a visual name or id");
     } else {
-        o.saveFormat = ImageFormatForPath(value);
-        if (o.saveFormat == ImageFormat::kUnknown)
+        if (ImageFormatForPath(value) == ImageFormat::kUnknown)
             return "--save: '" + std::string(value) + "' must name a .png or .ppm file";
         o.savePath = std::string(value);
     }

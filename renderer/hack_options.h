@@ -11,14 +11,12 @@
 
 namespace orvalis {
 
-inline constexpr int kDefaultDelayMicroseconds =
-    16667;  // about 1/60 s: the speed the per-frame steps are made for
+// About 1/60 s: the speed the per-frame steps are made for.
+inline constexpr int kDefaultDelayMicroseconds = 16667;
 inline constexpr int kMaxDelayMicroseconds = 10'000'000;
 inline constexpr long kMaxFrames = 100'000'000;
 inline constexpr int kOwnWindowWidth = 1024;
 inline constexpr int kOwnWindowHeight = 768;
-
-enum class ImageFormat { kUnknown, kPng, kPpm };
 
 struct HackOptions {
     bool root = false;                 // -root: draw on the root window
@@ -26,7 +24,6 @@ struct HackOptions {
     int delayMicroseconds = kDefaultDelayMicroseconds;
     long frames = 0;       // --frames N: stop after N frames; 0 runs until told to stop
     std::string savePath;  // --save FILE: the last frame as .png or .ppm
-    ImageFormat saveFormat = ImageFormat::kUnknown;
     bool help = false;
     bool addToXScreenSaver = false;  // --add-to-xscreensaver: put Orvalis in ~/.xscreensaver's list and end
 };
@@ -44,9 +41,6 @@ HackOptionsResult ParseHackOptions(std::span<const std::string_view> args);
 
 // An X window id written in decimal or as 0x hex: a positive value of at most 32 bits, nothing else.
 std::optional<uint32_t> ParseWindowId(std::string_view text);
-
-// The picture format a file name asks for, by its extension (either case).
-ImageFormat ImageFormatForPath(std::string_view path);
 
 enum class DrawTargetKind {
     kOwnWindow,    // a 1024 x 768 window of the program's own

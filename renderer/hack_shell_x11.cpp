@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "host/saver/texture_picture.h"
+#include "common/texture_picture.h"
 #include "renderer/dib_reader.h"
+#include "renderer/frame_capture.h"
 #include "renderer/image_write.h"
 #include "renderer/render_scene.h"
 #include "renderer/render_shell_logic.h"
@@ -344,17 +345,8 @@ void Hack::PollForeignWindow() {
 }
 
 bool Hack::SaveFrame() {
-    std::vector<uint8_t> bottomUp(static_cast<size_t>(width_) * static_cast<size_t>(height_) * 3);
-    glFinish();
-    glReadBuffer(doubleBuffered_ ? GL_BACK : GL_FRONT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
-    const size_t stride = static_cast<size_t>(width_) * 3;
-    std::vector<uint8_t> topDown(bottomUp.size());
-    for (int y = 0; y < height_; ++y) {
-        std::copy_n(bottomUp.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(height_ - 1 - y) * stride),
-                    stride, topDown.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(y) * stride));
-    }
+    const std::vector<uint8_t> topDown =
+        ReadFrameTopDown(width_, height_, doubleBuffered_ ? GL_BACK : GL_FRONT);
     std::string error;
     if (!WriteImageFile(options_.savePath, width_, height_, topDown, error)) {
         std::fprintf(stderr, "orvalis: %s\n", error.c_str());

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-
-#include "renderer/hack_options.h"
 
 namespace orvalis {
 namespace {
@@ -43,7 +42,24 @@ bool SizeFits(int width, int height, std::span<const uint8_t> rgb) {
            rgb.size() == static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
 }
 
+bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+    if (text.size() < suffix.size()) return false;
+    text = text.substr(text.size() - suffix.size());
+    for (size_t i = 0; i < suffix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) != suffix[i]) return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+ImageFormat ImageFormatForPath(std::string_view path) {
+    const size_t slash = path.find_last_of('/');
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    if (name.size() > 4 && EndsWithNoCase(name, ".png")) return ImageFormat::kPng;
+    if (name.size() > 4 && EndsWithNoCase(name, ".ppm")) return ImageFormat::kPpm;
+    return ImageFormat::kUnknown;
+}
 
 uint32_t Crc32(std::span<const uint8_t> bytes, uint32_t crc) {
     crc = ~crc;

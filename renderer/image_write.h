@@ -5,9 +5,15 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvalis {
+
+enum class ImageFormat { kUnknown, kPng, kPpm };
+
+// The picture format a file name asks for, by its extension (either case).
+ImageFormat ImageFormatForPath(std::string_view path);
 
 // CRC-32 of PNG and zlib (reflected polynomial 0xEDB88320); `crc` continues an earlier run.
 uint32_t Crc32(std::span<const uint8_t> bytes, uint32_t crc = 0);

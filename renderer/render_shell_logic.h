@@ -45,8 +45,8 @@ struct MessageDecision {
 struct ShellInput {
     bool keyDown[kKeyCount] = {};  // one flag per virtual-key code
     bool windowActive = true;      // false while the window is minimised
-    bool escapePressed =
-        false;  // a press of Escape, kept even when its release comes before the next idle pass
+    // A press of Escape, kept even when its release comes before the next idle pass.
+    bool escapePressed = false;
     bool everActivated = false;   // the window has been the active window
     bool leaveRequested = false;  // full screen, and the activation went to another window after that
     bool displayOff = false;      // the system has turned the display off

@@ -10,6 +10,7 @@
 
 #include "common/contract.h"
 #include "common/handles_win32.h"
+#include "common/temp_folder_win32.h"
 #include "common/text_win32.h"
 #include "renderer/dib_message_win32.h"
 #include "renderer/dib_reader.h"
@@ -20,8 +21,6 @@ namespace orvalis {
 GLuint particleTexture = 0;
 
 namespace {
-
-DibMessageReporter dibMessageReporter = ShowDibMessageBox;
 
 BITMAPINFOHEADER ToBitmapInfoHeader(const DibHeader& h) {
     BITMAPINFOHEADER info{};
@@ -113,14 +112,6 @@ bool CanOpenForReading(const char* path) {
     return true;
 }
 
-// The user's temporary folder, with its trailing backslash; empty when the system does not say.
-std::wstring TemporaryFolder() {
-    wchar_t folder[MAX_PATH + 1];
-    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-    if (length == 0 || length > MAX_PATH) return {};
-    return std::wstring(folder, length);
-}
-
 std::wstring ShortPathOf(const std::wstring& folder) {
     wchar_t shortFolder[MAX_PATH + 1];
     const DWORD length = GetShortPathNameW(folder.c_str(), shortFolder, MAX_PATH + 1);
@@ -131,7 +122,7 @@ std::wstring ShortPathOf(const std::wstring& folder) {
 // The texture's locations in the order the host writes them, as the ANSI paths the reader takes. A temporary
 // folder the code page cannot spell is reached by its short name; a location neither can spell is left out.
 std::vector<std::string> TexturePaths() {
-    const std::wstring folder = TemporaryFolder();
+    const std::wstring folder = TempFolder();
     std::vector<std::string> paths;
     for (const std::wstring& location : TextureLocations(folder)) {
         std::string ansi;
@@ -150,19 +141,9 @@ std::vector<std::string> TexturePaths() {
 
 }  // namespace
 
-void ShowDibMessageBox(const char* text) {
-    MessageBoxA(GetFocus(), text, "Error", MB_OK);
-}
-
-DibMessageReporter SetDibMessageReporter(DibMessageReporter reporter) {
-    const DibMessageReporter previous = dibMessageReporter;
-    dibMessageReporter = reporter != nullptr ? reporter : ShowDibMessageBox;
-    return previous;
-}
-
 RgbImage* LoadDibImage(const char* path) {
     DibDecodeResult decoded = DecodeDibFile(path);
-    if (!decoded.image) dibMessageReporter(DibFailureMessage(decoded.failure, path).c_str());
+    if (!decoded.image) ReportDibMessage(DibFailureMessage(decoded.failure, path).c_str());
     return decoded.image.release();
 }
 

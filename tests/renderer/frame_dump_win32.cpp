@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "common/contract.h"
-#include "host/saver/texture_picture.h"
+#include "common/texture_picture.h"
+#include "renderer/frame_capture.h"
 #include "renderer/image_write.h"
 #include "renderer/render_shell_win32.h"
 
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
     GetClientRect(orvalis::RenderWindowHandle(), &client);
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
-    std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 3);
+    std::vector<uint8_t> topDown;
     for (long frame = 1; frame <= frames; ++frame) {
         if (!orvalis::PumpMessages()) {
             std::fprintf(stderr, "frame_dump: the window was closed at frame %ld\n", frame);
@@ -67,22 +68,12 @@ int main(int argc, char** argv) {
             std::printf("frame_dump: projection");
             for (const GLdouble value : projection) std::printf(" %.17g", value);
             std::printf("\n");
-            glFinish();
-            glReadBuffer(GL_BACK);
-            glPixelStorei(GL_PACK_ALIGNMENT, 1);
-            glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+            topDown = orvalis::ReadFrameTopDown(width, height, GL_BACK);
         }
         orvalis::PresentFrame();
     }
     orvalis::DestroyRenderWindow();
 
-    const size_t stride = static_cast<size_t>(width) * 3;
-    std::vector<uint8_t> topDown(bottomUp.size());
-    for (int y = 0; y < height; ++y) {
-        std::copy(bottomUp.begin() + static_cast<ptrdiff_t>((height - 1 - y) * stride),
-                  bottomUp.begin() + static_cast<ptrdiff_t>((height - y) * stride),
-                  topDown.begin() + static_cast<ptrdiff_t>(y * stride));
-    }
     std::string error;
     if (!orvalis::WriteImageFile(argv[1], width, height, topDown, error)) {
         std::fprintf(stderr, "frame_dump: %s\n", error.c_str());

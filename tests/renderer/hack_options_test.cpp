@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "renderer/image_write.h"
+
 namespace orvalis {
 namespace {
 
@@ -33,7 +35,7 @@ TEST(HackOptionsTest, ReadsEveryOptionWithOneOrTwoDashes) {
     EXPECT_EQ(r.options.delayMicroseconds, 20000);
     EXPECT_EQ(r.options.frames, 200);
     EXPECT_EQ(r.options.savePath, "out/Frame.PNG");
-    EXPECT_EQ(r.options.saveFormat, ImageFormat::kPng);
+    EXPECT_EQ(ImageFormatForPath(r.options.savePath), ImageFormat::kPng);
     EXPECT_EQ(Parse({"--window-id", "27262979"}).options.windowId, 27262979u);
     EXPECT_TRUE(Parse({"-window"}).error.empty()) << "XScreenSaver's request for an own window is accepted";
 }

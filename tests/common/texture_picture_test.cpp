@@ -5,7 +5,7 @@
 #include <iterator>
 #include <vector>
 
-#include "host/saver/texture_picture.h"
+#include "common/texture_picture.h"
 
 using orvalis::TexturePictureBmp;
 using orvalis::TexturePictureLevel;
