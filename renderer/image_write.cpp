@@ -1,41 +1,17 @@
 #include "renderer/image_write.h"
 
-#include <algorithm>
-#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+// The PNG writer is a single header; its code is compiled here, once.
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO
+#include <stb_image_write.h>
+
 namespace orvalis {
 namespace {
-
-constexpr std::array<uint32_t, 256> MakeCrcTable() {
-    std::array<uint32_t, 256> table{};
-    for (uint32_t n = 0; n < 256; ++n) {
-        uint32_t c = n;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
-    }
-    return table;
-}
-constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
-
-void PutBigEndian32(std::vector<uint8_t>& out, uint32_t value) {
-    out.push_back(static_cast<uint8_t>(value >> 24));
-    out.push_back(static_cast<uint8_t>(value >> 16));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-    out.push_back(static_cast<uint8_t>(value));
-}
-
-// A PNG chunk: length, type, data, and the CRC over type and data.
-void PutChunk(std::vector<uint8_t>& out, const char (&type)[5], std::span<const uint8_t> data) {
-    PutBigEndian32(out, static_cast<uint32_t>(data.size()));
-    const size_t typeAt = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    PutBigEndian32(out, Crc32(std::span<const uint8_t>(out).subspan(typeAt)));
-}
 
 bool SizeFits(int width, int height, std::span<const uint8_t> rgb) {
     return width > 0 && height > 0 &&
@@ -61,46 +37,6 @@ ImageFormat ImageFormatForPath(std::string_view path) {
     return ImageFormat::kUnknown;
 }
 
-uint32_t Crc32(std::span<const uint8_t> bytes, uint32_t crc) {
-    crc = ~crc;
-    for (uint8_t b : bytes) crc = kCrcTable[(crc ^ b) & 0xFFu] ^ (crc >> 8);
-    return ~crc;
-}
-
-uint32_t Adler32(std::span<const uint8_t> bytes, uint32_t adler) {
-    constexpr uint32_t kModulus = 65521;
-    uint32_t a = adler & 0xFFFFu;
-    uint32_t b = adler >> 16;
-    for (uint8_t byte : bytes) {
-        a = (a + byte) % kModulus;
-        b = (b + a) % kModulus;
-    }
-    return (b << 16) | a;
-}
-
-std::vector<uint8_t> ZlibStored(std::span<const uint8_t> bytes) {
-    constexpr size_t kMaxBlock = 65535;
-    std::vector<uint8_t> out;
-    out.reserve(bytes.size() + bytes.size() / kMaxBlock * 5 + 11);
-    out.push_back(0x78);  // deflate, 32 KiB window
-    out.push_back(0x01);  // no dictionary, fastest level; 0x7801 is a multiple of 31
-    size_t offset = 0;
-    do {
-        const size_t length = std::min(kMaxBlock, bytes.size() - offset);
-        const bool last = offset + length == bytes.size();
-        out.push_back(last ? 1 : 0);  // BFINAL, BTYPE 00 (stored)
-        out.push_back(static_cast<uint8_t>(length));
-        out.push_back(static_cast<uint8_t>(length >> 8));
-        out.push_back(static_cast<uint8_t>(~length));
-        out.push_back(static_cast<uint8_t>(~length >> 8));
-        out.insert(out.end(), bytes.begin() + static_cast<ptrdiff_t>(offset),
-                   bytes.begin() + static_cast<ptrdiff_t>(offset + length));
-        offset += length;
-    } while (offset < bytes.size());
-    PutBigEndian32(out, Adler32(bytes));
-    return out;
-}
-
 std::vector<uint8_t> EncodePpm(int width, int height, std::span<const uint8_t> rgb) {
     if (!SizeFits(width, height, rgb)) return {};
     const std::string header = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
@@ -111,27 +47,13 @@ std::vector<uint8_t> EncodePpm(int width, int height, std::span<const uint8_t> r
 
 std::vector<uint8_t> EncodePng(int width, int height, std::span<const uint8_t> rgb) {
     if (!SizeFits(width, height, rgb)) return {};
-    static constexpr uint8_t kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<uint8_t> out(std::begin(kSignature), std::end(kSignature));
-
-    std::vector<uint8_t> header;
-    PutBigEndian32(header, static_cast<uint32_t>(width));
-    PutBigEndian32(header, static_cast<uint32_t>(height));
-    header.insert(header.end(),
-                  {8, 2, 0, 0, 0});  // 8 bits, truecolour, deflate, adaptive filters, no interlace
-    PutChunk(out, "IHDR", header);
-
-    // Each row starts with its filter type: 0, none.
-    const size_t stride = static_cast<size_t>(width) * 3;
-    std::vector<uint8_t> raw;
-    raw.reserve((stride + 1) * static_cast<size_t>(height));
-    for (int y = 0; y < height; ++y) {
-        raw.push_back(0);
-        const auto row = rgb.subspan(static_cast<size_t>(y) * stride, stride);
-        raw.insert(raw.end(), row.begin(), row.end());
-    }
-    PutChunk(out, "IDAT", ZlibStored(raw));
-    PutChunk(out, "IEND", {});
+    std::vector<uint8_t> out;
+    const auto append = [](void* context, void* data, int size) {
+        auto& bytes = *static_cast<std::vector<uint8_t>*>(context);
+        const auto* first = static_cast<const uint8_t*>(data);
+        bytes.insert(bytes.end(), first, first + size);
+    };
+    if (stbi_write_png_to_func(append, &out, width, height, 3, rgb.data(), width * 3) == 0) return {};
     return out;
 }
 
