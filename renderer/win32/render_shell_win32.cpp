@@ -10,13 +10,13 @@
 
 #include "common/contract.h"
 #include "common/handles_win32.h"
-#include "common/text_win32.h"
 #include "renderer/scene/frame_pacing.h"
-#include "renderer/scene/gl_caps.h"
 #include "renderer/scene/render_scene.h"
 #include "renderer/shell/render_shell_logic.h"
 #include "renderer/texture/dib_message_win32.h"
 #include "renderer/texture/texture_loader_win32.h"
+#include "renderer/win32/display_win32.h"
+#include "renderer/win32/wgl_context_win32.h"
 
 namespace orvalis {
 
@@ -28,11 +28,6 @@ static_assert(kScScreenSave == SC_SCREENSAVE && kScMonitorPower == SC_MONITORPOW
 
 namespace {
 
-constexpr char kQuestionText[] = "フルスクリーンモード未対応 Use Windowed Mode Instead?";
-constexpr char kQuestionCaption[] = "Kova GL";
-// Black, borderless, topmost windows over the monitors the cloud is not drawn on.
-constexpr char kCoverClassName[] = "OrvalisCover";
-
 // The console display's on/off notifications (GUID_CONSOLE_DISPLAY_STATE).
 constexpr GUID kConsoleDisplayState = {
     0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
@@ -43,18 +38,15 @@ struct RendererState {
     HINSTANCE instance = nullptr;
     RegisteredClass windowClass;
     OwnedWindow renderWindow;
-    HDC renderDc = nullptr;         // the window's own DC (CS_OWNDC), held for the window's life
-    HGLRC renderContext = nullptr;  // current on renderDc while the window exists
-    bool fullscreenMode = true;     // the program runs (or tries to run) in a changed display mode
-    ShellInput input;               // keyDown, windowActive and the flags the loop reads
-    RenderScene scene;              // angleX, angleY, angleZ, the texture and theEmitter
-    SIZE fullFrameSize{0, 0};       // outer size for the requested client area; the window may grow to it
+    GlContext gl;                // the window's own DC and the GL context current on it
+    bool fullscreenMode = true;  // the program runs (or tries to run) in a changed display mode
+    ShellInput input;            // keyDown, windowActive and the flags the loop reads
+    RenderScene scene;           // angleX, angleY, angleZ, the texture and theEmitter
+    SIZE fullFrameSize{0, 0};    // outer size for the requested client area; the window may grow to it
     int requestedSwapInterval = kSwapIntervalFromRefresh;
     int swapInterval = 0;  // the interval asked of the driver, 0 when none was
     bool swapIntervalApplied = false;
     int refreshRate = 0;  // of the display mode in use, 0 or 1 when the system does not know it
-    RegisteredClass coverClass;
-    std::vector<OwnedWindow> covers;
     bool cursorHidden = false;
     PowerNotification displayStateNotification;
     ULONGLONG shownTick = 0;  // when the render window was shown, for the foreground requests
@@ -62,65 +54,6 @@ struct RendererState {
 };
 
 RendererState state;
-
-// The display mode in use now; false when the system does not say.
-bool CurrentDisplayMode(DEVMODEA& mode) {
-    mode = DEVMODEA{};
-    mode.dmSize = sizeof(mode);
-    return EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode) != FALSE;
-}
-
-class Win32DisplayMode final : public DisplayModeDevice {
-public:
-    bool TryFullscreen(int width, int height, int bits) override {
-        DEVMODEA mode{};
-        mode.dmSize = sizeof(mode);
-        mode.dmPelsWidth = static_cast<DWORD>(width);
-        mode.dmPelsHeight = static_cast<DWORD>(height);
-        mode.dmBitsPerPel = static_cast<DWORD>(bits);
-        mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-        return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
-    }
-    int CurrentDepth() override {
-        DEVMODEA mode;
-        return CurrentDisplayMode(mode) ? static_cast<int>(mode.dmBitsPerPel) : 0;
-    }
-    // NOTE: the question goes through the wide API so that its Japanese words show on any code page.
-    bool AskWindowed() override {
-        return MessageBoxW(nullptr, WideFromUtf8(kQuestionText).c_str(),
-                           WideFromUtf8(kQuestionCaption).c_str(), MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
-    }
-};
-
-// NOTE: wglGetProcAddress returns a generic pointer; the cast goes through void (*)() to the real type.
-template <typename Function>
-Function GlExtension(const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(wglGetProcAddress(name)));
-}
-
-// Asks the driver for the requested swap interval when it offers WGL_EXT_swap_control.
-void ApplySwapInterval() {
-    using GetExtensionsStringExt = const char*(WINAPI*)();
-    using SwapIntervalExt = BOOL(WINAPI*)(int);
-    state.swapIntervalApplied = false;
-    const char* extensions = nullptr;
-    if (auto getExtensions = GlExtension<GetExtensionsStringExt>("wglGetExtensionsStringEXT")) {
-        extensions = getExtensions();
-    }
-    bool offered = extensions && HasExtension(extensions, "WGL_EXT_swap_control");
-    if (!offered) {
-        const char* glExtensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-        offered = glExtensions && HasExtension(glExtensions, "WGL_EXT_swap_control");
-    }
-    if (!offered) return;
-    auto setSwapInterval = GlExtension<SwapIntervalExt>("wglSwapIntervalEXT");
-    if (setSwapInterval) state.swapIntervalApplied = setSwapInterval(state.swapInterval) != FALSE;
-}
-
-int CurrentRefreshRate() {
-    DEVMODEA mode;
-    return CurrentDisplayMode(mode) ? static_cast<int>(mode.dmDisplayFrequency) : 0;
-}
 
 void HideCursor() {
     if (state.cursorHidden) return;
@@ -140,91 +73,13 @@ void ShowTextureMessage(const char* text) {
     ShowDibMessageBox(text);
 }
 
-ScreenRect FromRect(const RECT& rect) {
-    return ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
-}
-
-BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
-    MONITORINFO info{};
-    info.cbSize = sizeof(info);
-    if (GetMonitorInfoA(monitor, &info))
-        reinterpret_cast<std::vector<ScreenRect>*>(data)->push_back(FromRect(info.rcMonitor));
-    return TRUE;
-}
-
-// The rectangle of the monitor that shows the origin (the primary one, whose mode was changed), in pixels.
-ScreenRect PrimaryMonitorRect() {
-    MONITORINFO info{};
-    info.cbSize = sizeof(info);
-    if (!GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info)) return ScreenRect{};
-    return FromRect(info.rcMonitor);
-}
-
-// NOTE: a cover must never take the activation from the render window (that ends a full-screen run) nor give
-// it to a window under it: a click on it is eaten, and keys that reach it go on to the render window.
-LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_MOUSEACTIVATE:
-            return MA_NOACTIVATEANDEAT;
-        case WM_SETCURSOR:
-            SetCursor(nullptr);
-            return TRUE;
-        case WM_KEYDOWN:
-        case WM_KEYUP:
-        case WM_SYSKEYDOWN:
-        case WM_SYSKEYUP:
-            if (state.renderWindow) return SendMessageA(state.renderWindow.get(), message, wParam, lParam);
-            return 0;
-        default:
-            return DefWindowProcA(window, message, wParam, lParam);
-    }
-}
-
-void DestroyCovers() {
-    state.covers.clear();
-}
-
-bool RegisterCoverClass() {
-    if (state.coverClass) return true;
-    WNDCLASSA coverClass{};
-    coverClass.lpfnWndProc = CoverWindowProc;
-    coverClass.hInstance = state.instance;
-    // Painted black from the first erase, so no white shows while a cover appears.
-    coverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    coverClass.lpszClassName = kCoverClassName;
-    state.coverClass = RegisteredClass(coverClass);
-    return state.coverClass.valid();
-}
-
-std::vector<ScreenRect> MonitorRects() {
-    std::vector<ScreenRect> monitors;
-    EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
-    return monitors;
-}
-
-// Adds a cover over each rectangle, above every window shown so far.
-void AddCovers(const std::vector<ScreenRect>& rects) {
-    if (!RegisterCoverClass()) return;
-    for (const ScreenRect& rect : rects) {
-        OwnedWindow cover(CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
-                                          kCoverClassName, "", WS_POPUP, rect.left, rect.top,
-                                          rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
-                                          state.instance, nullptr));
-        if (!cover) continue;
-        state.covers.push_back(std::move(cover));
-        SetWindowPos(state.covers.back().get(), HWND_TOPMOST, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    }
-}
-
 // Covers every monitor but the render window's own, from the layout the system reports now.
 void CreateCovers() {
-    DestroyCovers();
+    RemoveCovers();
     if (!state.fullscreenMode || !state.renderWindow) return;
-    MONITORINFO drawn{};
-    drawn.cbSize = sizeof(drawn);
-    GetMonitorInfoA(MonitorFromWindow(state.renderWindow.get(), MONITOR_DEFAULTTOPRIMARY), &drawn);
-    AddCovers(CoverRects(MonitorRects(), FromRect(drawn.rcMonitor), state.fullscreenMode));
+    HWND window = state.renderWindow.get();
+    AddCovers(state.instance, window,
+              CoverRects(MonitorRects(), MonitorRectOf(window), state.fullscreenMode));
 }
 
 void HandleDisplayState(LPARAM lParam) {
@@ -299,19 +154,6 @@ private:
     bool fineTick_ = false;
 };
 
-// The render window's pixel format: double-buffered RGBA at kColorBits with a 16-bit depth buffer.
-PIXELFORMATDESCRIPTOR RenderPixelFormat() {
-    PIXELFORMATDESCRIPTOR format{};
-    format.nSize = sizeof(format);
-    format.nVersion = 1;
-    format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    format.iPixelType = PFD_TYPE_RGBA;
-    format.cColorBits = kColorBits;
-    format.cDepthBits = 16;
-    format.iLayerType = PFD_MAIN_PLANE;
-    return format;
-}
-
 bool RegisterRenderClass() {
     WNDCLASSA windowClass{};
     windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
@@ -322,20 +164,6 @@ bool RegisterRenderClass() {
     windowClass.lpszClassName = kRendererWindowClass;
     state.windowClass = RegisteredClass(windowClass);
     return state.windowClass.valid();
-}
-
-// The display mode a run asked to be full screen gets, or kFailed when the user declines a window instead.
-RenderWindowMode SwitchDisplayMode(int width, int height) {
-    Win32DisplayMode display;
-    switch (ChooseDisplayMode(display, width, height, kColorBits)) {
-        case DisplayOutcome::kFullscreen:
-            return RenderWindowMode::kFullscreen;
-        case DisplayOutcome::kWindowed:
-            return RenderWindowMode::kWindowed;
-        case DisplayOutcome::kAbandon:
-            break;
-    }
-    return RenderWindowMode::kFailed;
 }
 
 struct WindowFrame {
@@ -374,38 +202,13 @@ bool OpenRenderWindow(const char* title, const WindowFrame& frame) {
     return state.renderWindow.valid();
 }
 
-// The window's own DC with the pixel format set, and a GL context made current on it.
-bool CreateGlContext() {
-    state.renderDc = GetDC(state.renderWindow.get());
-    const PIXELFORMATDESCRIPTOR pixelFormat = RenderPixelFormat();
-    const int format = state.renderDc ? ChoosePixelFormat(state.renderDc, &pixelFormat) : 0;
-    if (!format || !SetPixelFormat(state.renderDc, format, &pixelFormat)) return false;
-    state.renderContext = wglCreateContext(state.renderDc);
-    return state.renderContext && wglMakeCurrent(state.renderDc, state.renderContext);
-}
-
-// NOTE: the context stops being current and is deleted while its DC and window still exist, and the DC goes
-// back before the window is destroyed. That order is part of the shutdown, so these two stay explicit here
-// instead of being left to the declaration order of holders.
-void ReleaseGlContext() {
-    if (state.renderContext) {
-        wglMakeCurrent(nullptr, nullptr);
-        wglDeleteContext(state.renderContext);
-        state.renderContext = nullptr;
-    }
-    if (state.renderDc) {
-        ReleaseDC(state.renderWindow.get(), state.renderDc);
-        state.renderDc = nullptr;
-    }
-}
-
 void StartSwapControl() {
     state.refreshRate = CurrentRefreshRate();
     state.swapInterval = state.requestedSwapInterval == kSwapIntervalFromRefresh
                              ? SwapIntervalForRefresh(state.refreshRate)
                              : state.requestedSwapInterval;
     state.swapIntervalApplied = false;
-    if (state.swapInterval > 0) ApplySwapInterval();
+    if (state.swapInterval > 0) state.swapIntervalApplied = ApplySwapInterval(state.swapInterval);
 }
 
 // NOTE: the system may refuse SetForegroundWindow (the right to it is lost at the user's next input); the
@@ -470,14 +273,17 @@ LRESULT OnForegroundTimer(HWND window) {
 
 class Win32RunEnd final : public RunEndSteps {
 public:
-    void RestoreDisplayMode() override { ChangeDisplaySettingsA(nullptr, 0); }
-    void CoverEveryMonitor() override { AddCovers(CoverRects(MonitorRects(), ScreenRect{}, true)); }
+    void RestoreDisplayMode() override { orvalis::RestoreDisplayMode(); }
+    void CoverEveryMonitor() override {
+        AddCovers(state.instance, state.renderWindow.get(), CoverRects(MonitorRects(), ScreenRect{}, true));
+    }
     void ReleaseRenderWindow() override {
         state.displayStateNotification.reset();
-        ReleaseGlContext();
+        ReleaseGlContext(state.renderWindow.get(), state.gl);
+        SetCoverKeyTarget(nullptr);
         state.renderWindow.reset();
     }
-    void RemoveCovers() override { DestroyCovers(); }
+    void RemoveCovers() override { orvalis::RemoveCovers(); }
 };
 
 }  // namespace
@@ -498,7 +304,7 @@ RenderWindowMode CreateRenderWindow(const char* title, int width, int height, bo
     state.fullscreenMode = fullscreen;
     if (!RegisterRenderClass()) return RenderWindowMode::kFailed;
     if (fullscreen) {
-        const RenderWindowMode mode = SwitchDisplayMode(width, height);
+        const RenderWindowMode mode = SwitchDisplayMode(width, height, kColorBits);
         if (mode == RenderWindowMode::kFailed) {
             state.windowClass.reset();  // only the class exists here
             return mode;
@@ -507,7 +313,7 @@ RenderWindowMode CreateRenderWindow(const char* title, int width, int height, bo
     }
     if (state.fullscreenMode) HideCursor();
     const WindowFrame frame = PlanWindowFrame(width, height);
-    if (!OpenRenderWindow(title, frame) || !CreateGlContext()) {
+    if (!OpenRenderWindow(title, frame) || !CreateGlContext(state.renderWindow.get(), kColorBits, state.gl)) {
         DestroyRenderWindow();
         return RenderWindowMode::kFailed;
     }
@@ -531,7 +337,7 @@ void DestroyRenderWindow() {
     EndRun(steps, fullscreen);
     RevealCursor();
     state.windowClass.reset();
-    state.coverClass.reset();
+    RemoveCovers(true);
 }
 
 void ResizeViewport(int width, int height) {
@@ -602,7 +408,7 @@ int RunMessageLoop() {
             case IdleResult::kDone:
                 return ExitCodeForLoopEnd(false, 0);
             case IdleResult::kSwap:
-                SwapBuffers(state.renderDc);
+                SwapBuffers(state.gl.dc);
                 break;
             case IdleResult::kWait:
                 WaitMessage();
@@ -630,7 +436,7 @@ bool PumpMessages() {
 }
 
 void PresentFrame() {
-    SwapBuffers(state.renderDc);
+    SwapBuffers(state.gl.dc);
 }
 
 }  // namespace orvalis
