@@ -1,14 +1,11 @@
 #include "renderer/scene/image_write.h"
 
+#include <stb_image_write.h>
+
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-
-// The PNG writer is a single header; its code is compiled here, once.
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STBI_WRITE_NO_STDIO
-#include <stb_image_write.h>
 
 namespace orvalis {
 namespace {

@@ -6,9 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "renderer/scene/frame_pacing.h"
-#include "renderer/scene/gl_caps.h"
-#include "renderer/scene/scene_motion.h"
 #include "renderer/shell/render_shell_logic.h"
 
 namespace orvalis {
@@ -199,131 +196,6 @@ TEST(IdlePassTest, NothingIsDrawnWhileTheDisplayIsOff) {
     EXPECT_EQ(Idle(state, render), IdleResult::kDone) << "Escape ends it in the dark too";
 }
 
-TEST(PacingTest, SwapIntervalNearestToSixtyFramesASecond) {
-    const std::pair<int, int> cases[] = {{0, 1},   {1, 1},   {30, 1},  {59, 1},  {60, 1},  {75, 1}, {90, 2},
-                                         {100, 2}, {120, 2}, {144, 2}, {165, 3}, {240, 4}, {360, 6}};
-    for (auto [refresh, interval] : cases) EXPECT_EQ(SwapIntervalForRefresh(refresh), interval) << refresh;
-}
-
-TEST(PacingTest, LimitIsSixtyWithoutAnIntervalAndAMarginAboveTheDisplayWithOne) {
-    EXPECT_DOUBLE_EQ(FrameRateLimit(false, 1, 144), 60.0);
-    EXPECT_DOUBLE_EQ(FrameRateLimit(true, 0, 60), 60.0);
-    EXPECT_DOUBLE_EQ(FrameRateLimit(true, 2, 144), 79.2);
-    EXPECT_DOUBLE_EQ(FrameRateLimit(true, 1, 0), 66.0);
-}
-
-TEST(PacingTest, FramesAreSpacedByOnePeriodAndALateLoopStartsAfresh) {
-    FramePacer pacer(50.0);  // 20 ms
-    EXPECT_DOUBLE_EQ(pacer.WaitMs(1000.0), 0.0) << "the first frame is due at once";
-    pacer.FrameStarted(1000.0);
-    EXPECT_DOUBLE_EQ(pacer.WaitMs(1005.0), 15.0);
-    EXPECT_DOUBLE_EQ(pacer.WaitMs(1020.0), 0.0);
-    pacer.FrameStarted(1023.0);  // drawn 3 ms late: the next one is still due at 1040
-    EXPECT_DOUBLE_EQ(pacer.WaitMs(1030.0), 10.0);
-    pacer.FrameStarted(1100.0);  // far behind: no burst of frames to catch up
-    EXPECT_DOUBLE_EQ(pacer.WaitMs(1101.0), 19.0);
-}
-
-// A loop on a timer whose waits end on the next 15.625 ms tick at or after the time asked, drawing frames of
-// `renderMs` each for ten seconds: the mean frame rate, the longest gap between frames, and the most ticks
-// one frame waited through.
-struct CoarseRun {
-    double framesPerSecond = 0.0;
-    double longestGapMs = 0.0;
-    int mostTicksForOneFrame = 0;
-};
-
-CoarseRun RunOnCoarseTimer(double pacerTickMs, double renderMs) {
-    constexpr double kTick = kSystemTimerTickMs;
-    constexpr double kPollMs = 0.05;  // one pass of the loop that only polls
-    FramePacer pacer(60.0, pacerTickMs);
-    CoarseRun run;
-    double now = 3.0;  // not on a tick
-    double lastFrame = -1.0;
-    int frames = 0;
-    int ticks = 0;
-    while (now < 10000.0) {
-        if (pacer.WaitMs(now) > 0.0) {
-            const double sleep = pacer.SleepMs(now);
-            if (sleep > 0.0) {
-                const double end = std::ceil((now + sleep) / kTick) * kTick;
-                ticks += static_cast<int>(std::floor(end / kTick) - std::floor(now / kTick));
-                now = end;
-            } else {
-                now += kPollMs;
-            }
-            continue;
-        }
-        if (lastFrame >= 0.0) run.longestGapMs = std::max(run.longestGapMs, now - lastFrame);
-        run.mostTicksForOneFrame = std::max(run.mostTicksForOneFrame, ticks);
-        ticks = 0;
-        lastFrame = now;
-        ++frames;
-        pacer.FrameStarted(now);
-        now += renderMs;
-    }
-    run.framesPerSecond = frames / ((now - 3.0) / 1000.0);
-    return run;
-}
-
-TEST(PacingTest, CoarseTimerKeepsSixtyAndNeverWaitsTwoTicksForAFrame) {
-    for (double renderMs : {0.5, 2.0, 6.0, 14.0}) {
-        const CoarseRun run = RunOnCoarseTimer(kSystemTimerTickMs, renderMs);
-        EXPECT_NEAR(run.framesPerSecond, 60.0, 3.0) << renderMs;
-        EXPECT_LE(run.mostTicksForOneFrame, 1) << renderMs;
-        EXPECT_LT(run.longestGapMs, 2 * kSystemTimerTickMs) << renderMs;
-        EXPECT_LT(run.longestGapMs, 1000.0 / 60.0 + 0.2) << renderMs;
-    }
-    // The same clock with a pacer that takes the timer for exact: gaps of two ticks, as the judder showed.
-    const CoarseRun naive = RunOnCoarseTimer(0.0, 2.0);
-    EXPECT_GE(naive.mostTicksForOneFrame, 2);
-    EXPECT_GE(naive.longestGapMs, 2 * kSystemTimerTickMs - 2.0);
-}
-
-TEST(PacingTest, SleepsOnlyThePartOfTheWaitThatEndsATickEarly) {
-    FramePacer exact(50.0);  // 20 ms, a high-resolution timer
-    exact.FrameStarted(1000.0);
-    EXPECT_DOUBLE_EQ(exact.SleepMs(1005.0), 15.0);
-    FramePacer coarse(50.0, 15.625);
-    coarse.FrameStarted(1000.0);
-    EXPECT_DOUBLE_EQ(coarse.SleepMs(1000.0), 4.375);
-    EXPECT_DOUBLE_EQ(coarse.SleepMs(1004.375), 0.0);
-    EXPECT_DOUBLE_EQ(coarse.WaitMs(1004.375), 15.625);
-    EXPECT_DOUBLE_EQ(coarse.SleepMs(1019.0), 0.0);
-    EXPECT_DOUBLE_EQ(coarse.SleepMs(1021.0), 0.0);
-}
-
-TEST(TextureSizeTest, OnlyOldDriversWithoutTheExtensionGetPowersOfTwo) {
-    const char* npot = "GL_ARB_multitexture GL_ARB_texture_non_power_of_two GL_EXT_bgra";
-    EXPECT_FALSE(TakesAnyTextureSize("1.1.0", "GL_ARB_multitexture GL_EXT_bgra"));
-    EXPECT_FALSE(TakesAnyTextureSize("1.5 Mesa 22.3.6", "GL_ARB_texture_non_power_of_two_x"));
-    EXPECT_TRUE(TakesAnyTextureSize("1.1.0", npot));
-    EXPECT_TRUE(TakesAnyTextureSize("2.0", ""));
-    EXPECT_TRUE(TakesAnyTextureSize("4.5 (Compatibility Profile) Mesa 22.3.6", ""));
-    EXPECT_TRUE(TakesAnyTextureSize("10.0", ""));
-    for (const char* unknown : {"", "OpenGL ES 3.2", "2", "x2.1"}) {
-        EXPECT_FALSE(TakesAnyTextureSize(unknown, "")) << unknown;
-    }
-
-    struct Case {
-        int width, height;
-        bool anySize;
-        int maxSide;
-        TextureSize expected;
-    };
-    const Case cases[] = {
-        {128, 128, false, 1024, {128, 128}},  // the host's picture, unchanged
-        {120, 100, false, 1024, {128, 128}}, {129, 64, false, 1024, {256, 64}},
-        {1, 3, false, 1024, {1, 4}},         {120, 100, true, 1024, {120, 100}},
-        {3000, 5, false, 1024, {1024, 8}},   {3000, 5, false, 1000, {512, 8}},
-        {3000, 5, false, 0, {4096, 8}},      {64, 2048, false, 1024, {64, 2048}},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(TextureUploadSize(c.width, c.height, c.anySize, c.maxSide), c.expected)
-            << c.width << "x" << c.height << " max " << c.maxSide;
-    }
-}
-
 TEST(CoverTest, EveryOtherMonitorIsCoveredWhereverItLies) {
     const ScreenRect primary{0, 0, 1024, 768};
     const ScreenRect right{1024, 0, 1824, 600};
@@ -347,35 +219,6 @@ TEST(ExitCodeTest, QuitCarriesItsCodeEscapeGivesZero) {
     EXPECT_EQ(ExitCodeForLoopEnd(true, 0), 0);
     EXPECT_EQ(ExitCodeForLoopEnd(true, 7), 7);
     EXPECT_EQ(ExitCodeForLoopEnd(false, 7), 0);
-}
-
-TEST(SceneAnglesTest, StartsAtNinetyAboutYAndAdvancesInSinglePrecision) {
-    SceneAngles angles;
-    EXPECT_EQ(angles.x, 0.0f);
-    EXPECT_EQ(angles.y, 90.0f);
-    EXPECT_EQ(angles.z, 0.0f);
-    float x = angles.x, y = angles.y, z = angles.z;
-    float ex = 0.0f, ey = 90.0f, ez = 0.0f;
-    for (int frame = 0; frame < 100000; ++frame) {
-        AdvanceSceneAngles(x, y, z);
-        ex = ex + 0.8f;
-        ey = ey + 0.95f;
-        ez = ez + 0.4f;
-    }
-    // Bit-identical to repeated float additions: no wrapping to 360, no double accumulation.
-    EXPECT_EQ(x, ex);
-    EXPECT_EQ(y, ey);
-    EXPECT_EQ(z, ez);
-    EXPECT_GT(y, 360.0f);
-}
-
-TEST(ViewportTest, ZeroHeightBecomesOneAndAspectIsExact) {
-    ViewportPlan zero = PlanViewport(640, 0);
-    EXPECT_EQ(zero.width, 640);
-    EXPECT_EQ(zero.height, 1);
-    EXPECT_DOUBLE_EQ(zero.aspect, 640.0);
-    EXPECT_DOUBLE_EQ(PlanViewport(1024, 768).aspect, 1024.0 / 768.0);
-    EXPECT_DOUBLE_EQ(PlanViewport(0, 0).aspect, 0.0);
 }
 
 class FakeDisplay : public DisplayModeDevice {
@@ -470,15 +313,6 @@ TEST(ForegroundTest, AsksAgainOnlyWhileRefusedAndForTwoSeconds) {
         {0, true}, {100, true}, {1999, true}, {2000, false}, {60000, false}};
     for (auto [ms, ask] : notForeground) EXPECT_EQ(AskForegroundAgain(false, ms), ask) << ms;
     for (int64_t ms : {0, 100, 1999}) EXPECT_FALSE(AskForegroundAgain(true, ms)) << ms;
-}
-
-TEST(ExtensionListTest, MatchesWholeNamesOnly) {
-    EXPECT_TRUE(HasExtension("WGL_ARB_extensions_string WGL_EXT_swap_control", "WGL_EXT_swap_control"));
-    EXPECT_TRUE(HasExtension("  WGL_EXT_swap_control  ", "WGL_EXT_swap_control"));
-    EXPECT_FALSE(HasExtension("WGL_EXT_swap_control_tear", "WGL_EXT_swap_control"));
-    EXPECT_FALSE(HasExtension("XWGL_EXT_swap_control", "WGL_EXT_swap_control"));
-    EXPECT_FALSE(HasExtension("", "WGL_EXT_swap_control"));
-    EXPECT_FALSE(HasExtension("WGL_EXT_swap_control", ""));
 }
 
 }  // namespace
