@@ -57,6 +57,7 @@ TEST(BmpWrite, ResolutionIsWrittenAndEmptySizesGiveNoFile) {
     EXPECT_EQ(Le32At(bmp, 46), 0u);
     EXPECT_EQ(Le32At(bmp, 50), 0u);
     EXPECT_TRUE(Bmp24File(0, 1, [](int, int) { return 0u; }).empty());
+    EXPECT_TRUE(Bmp24File(1, 0, [](int, int) { return 0u; }).empty());
     EXPECT_TRUE(Bmp24File(1, -1, [](int, int) { return 0u; }).empty());
 }
 
