@@ -73,6 +73,9 @@ TEST(ImageWriteTest, PngLayout) {
     EXPECT_TRUE(std::equal(iend.begin(), iend.end(), png.end() - 12));
     EXPECT_TRUE(EncodePng(2, 2, std::vector<uint8_t>(11)).empty()) << "pixel count must match the size";
     EXPECT_TRUE(EncodePng(0, 2, {}).empty());
+    EXPECT_TRUE(EncodePng(2, 0, {}).empty());
+    EXPECT_EQ(DecodePng(EncodePng(1, 1, std::vector<uint8_t>{7, 8, 9}), 1, 1),
+              (std::vector<uint8_t>{7, 8, 9}));
 }
 
 TEST(ImageWriteTest, PpmLayout) {
@@ -103,6 +106,20 @@ TEST(ImageWriteTest, ImageMagickReadsThePngBack) {
     EXPECT_EQ(back, EncodePpm(width, height, rgb));
     std::remove(png.c_str());
     std::remove(ppm.c_str());
+}
+
+// The file holds exactly the encoded picture: "P6", the size, the maximum, then the pixels.
+TEST(ImageWriteTest, WritesThePpmFileByteForByte) {
+    const std::vector<uint8_t> rgb = {1, 2, 3};
+    const std::string path = ::testing::TempDir() + "image_write_test_1x1.ppm";
+    std::string error;
+    ASSERT_TRUE(WriteImageFile(path, 1, 1, rgb, error)) << error;
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> back((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string expected = "P6\n1 1\n255\n\x01\x02\x03";
+    EXPECT_EQ(std::string(back.begin(), back.end()), expected);
+    EXPECT_TRUE(EncodePpm(2, 0, {}).empty());
+    std::remove(path.c_str());
 }
 
 TEST(ImageWriteTest, BadFileNamesAndFoldersGiveAMessage) {
