@@ -1,7 +1,7 @@
 // Writes the saver's ring texture as a .bmp file: make_texture_picture OUT.bmp
 #include <cstdio>
 
-#include "host/saver/texture_picture.h"
+#include "common/texture_picture.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

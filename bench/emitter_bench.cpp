@@ -2,7 +2,7 @@
 // particles (position += velocity only) measured in the same run.
 #include <benchmark/benchmark.h>
 
-#include "renderer/particle_emitter.h"
+#include "renderer/cloud/particle_emitter.h"
 
 using orvalis::ParticleEmitter;
 using orvalis::Vector3;
@@ -18,9 +18,9 @@ void BM_EmitterUpdate(benchmark::State& state) {
         e.Update(350);
         benchmark::ClobberMemory();
     }
-    state.counters["ns_per_particle"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * kCount,
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_particle"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kCount,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_EmitterUpdate);
 
@@ -35,9 +35,9 @@ void BM_BareMove(benchmark::State& state) {
         }
         benchmark::ClobberMemory();
     }
-    state.counters["ns_per_particle"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * kCount,
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_particle"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kCount,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_BareMove);
 

@@ -15,7 +15,7 @@
 #include <cstring>
 
 #include "common/contract.h"
-#include "renderer/render_shell_win32.h"
+#include "renderer/win32/render_shell_win32.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "renderer/dib_reader.h"
+#include "renderer/texture/dib_reader.h"
 
 namespace {
 

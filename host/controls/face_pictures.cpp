@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/bmp_write.h"
 #include "common/dpi_scale.h"
 
 namespace orvalis {
@@ -231,45 +232,9 @@ ScaledFacePicture BuildFacePicture(FaceImage face, int dpi) {
     return p;
 }
 
-namespace {
-
-void Put16(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-    out[at] = static_cast<uint8_t>(v);
-    out[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-
-void Put32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-    Put16(out, at, v & 0xFFFF);
-    Put16(out, at + 2, v >> 16);
-}
-
-}  // namespace
-
 std::vector<uint8_t> FacePictureBmp(FaceImage face) {
-    constexpr uint32_t kRowBytes = kFaceWidth * 3;  // 192, already a multiple of 4
-    constexpr uint32_t kPixelBytes = kRowBytes * kFaceHeight;
-    std::vector<uint8_t> out(kFaceBmpHeaderSize + kPixelBytes, 0);
-    out[0] = 'B';
-    out[1] = 'M';
-    Put32(out, 2, static_cast<uint32_t>(out.size()));
-    Put32(out, 10, kFaceBmpHeaderSize);
-    Put32(out, 14, 40);
-    Put32(out, 18, kFaceWidth);
-    Put32(out, 22, kFaceHeight);
-    Put16(out, 26, 1);
-    Put16(out, 28, 24);
-    Put32(out, 34, kPixelBytes);
     const FacePicture p = BuildFacePicture(face);
-    for (int y = 0; y < kFaceHeight; ++y) {
-        uint8_t* row = out.data() + kFaceBmpHeaderSize + (kFaceHeight - 1 - y) * kRowBytes;
-        for (int x = 0; x < kFaceWidth; ++x) {
-            const uint32_t c = p.At(x, y);
-            row[3 * x] = static_cast<uint8_t>(c);
-            row[3 * x + 1] = static_cast<uint8_t>(c >> 8);
-            row[3 * x + 2] = static_cast<uint8_t>(c >> 16);
-        }
-    }
-    return out;
+    return Bmp24File(kFaceWidth, kFaceHeight, [&p](int x, int y) { return p.At(x, y); });
 }
 
 }  // namespace orvalis

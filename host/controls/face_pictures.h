@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/bmp_write.h"
 #include "host/controls/face_geometry.h"
 
 namespace orvalis {
@@ -35,7 +36,7 @@ struct ScaledFacePicture {
 ScaledFacePicture BuildFacePicture(FaceImage face, int dpi);
 
 // The picture as a 24-bit bottom-up .bmp file: 54-byte header followed by 4800 bytes of pixels.
-constexpr int kFaceBmpHeaderSize = 54;
+constexpr int kFaceBmpHeaderSize = static_cast<int>(kBmpHeaderSize);
 std::vector<uint8_t> FacePictureBmp(FaceImage face);
 
 }  // namespace orvalis

@@ -7,7 +7,7 @@
 #include "host/music/music_platform_win32.h"
 #include "host/saver/saver_run.h"
 #include "host/saver/texture_file_win32.h"
-#include "host/saver/texture_picture.h"
+#include "common/texture_picture.h"
 #include "host/settings/settings.h"
 #include "host/settings/settings_store_win32.h"
 

@@ -2,6 +2,7 @@
 
 #include "common/contract.h"
 #include "common/handles_win32.h"
+#include "common/temp_folder_win32.h"
 
 namespace orvalis {
 namespace {
@@ -35,12 +36,6 @@ std::wstring WriteTextureFileTo(const std::vector<uint8_t>& bytes, const std::ws
     std::vector<std::wstring> locations = TextureLocations(fallbackFolder);
     locations.front() = primary;
     return WriteFirstOf(bytes, locations);
-}
-
-std::wstring TempFolder() {
-    wchar_t folder[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-    return (length == 0 || length > MAX_PATH) ? std::wstring() : std::wstring(folder, length);
 }
 
 std::wstring WriteTextureFile(const std::vector<uint8_t>& bytes) {

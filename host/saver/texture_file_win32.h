@@ -15,9 +15,6 @@ bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes)
 std::wstring WriteTextureFileTo(const std::vector<uint8_t>& bytes, const std::wstring& primary,
                                 const std::wstring& fallbackFolder);
 
-// The user's temporary folder (GetTempPathW), with its trailing backslash.
-std::wstring TempFolder();
-
 // Saves the ring picture at the root of drive C, or in the temporary folder when the root is read-only.
 // Returns the path written, empty when neither could be.
 std::wstring WriteTextureFile(const std::vector<uint8_t>& bytes);

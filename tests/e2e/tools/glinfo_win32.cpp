@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "renderer/opengl.h"
+#include "renderer/scene/opengl.h"
 
 namespace {
 

@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "common/temp_folder_win32.h"
+#include "common/texture_picture.h"
 #include "host/saver/texture_file_win32.h"
-#include "host/saver/texture_picture.h"
 #include "tests/host/scratch_folder_win32.h"
 
 using namespace orvalis;
