@@ -12,8 +12,7 @@ import shlex
 import subprocess
 import sys
 
-sys.path[:0] = [os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "renderer"),
-                os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")]
+sys.path[:0] = [os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")]
 import runner  # noqa: E402
 from pictures import cloud_on_screen  # noqa: E402
 from processes import Skipped, check, poll, privileged  # noqa: E402
