@@ -217,6 +217,8 @@ TEST(IdlePassTest, NamedInputsEndTheRunOrStopTheDrawing) {
         {"a code past the table", [](ShellInput& in) { NoteKey(in, kKeyCount + kVkEscape, true); }, false,
          true},
         {"a negative code", [](ShellInput& in) { NoteKey(in, -1, true); }, false, true},
+        // A write past the table would land in the flags behind it (the window would count as minimised).
+        {"the code just past the table", [](ShellInput& in) { NoteKey(in, kKeyCount, false); }, false, true},
         {"a close request", [](ShellInput& in) { NoteCloseRequest(in); }, true, true},
         {"minimised", [](ShellInput& in) { NoteActivation(in, false, true, false); }, false, false},
         {"left in a window",
