@@ -79,7 +79,7 @@ private:
     GlxWindow glx_;
     int width_ = 0;
     int height_ = 0;
-    bool quit_ = false;
+    ShellInput input_;  // the key, close and activation inputs, fed to the shared end-of-run rule
     RenderScene scene_;
 };
 
@@ -109,12 +109,12 @@ void Hack::HandleEvent(const XEvent& event) {
             break;
         case KeyPress: {
             XKeyEvent key = event.xkey;
-            if (glx_.ownWindow() && XLookupKeysym(&key, 0) == XK_Escape) quit_ = true;
+            if (glx_.ownWindow() && XLookupKeysym(&key, 0) == XK_Escape) NoteKey(input_, kVkEscape, true);
             break;
         }
         case ClientMessage:
             if (glx_.ownWindow() && static_cast<Atom>(event.xclient.data.l[0]) == glx_.deleteWindow())
-                quit_ = true;
+                NoteCloseRequest(input_);
             break;
         default:
             break;
@@ -154,13 +154,13 @@ int Hack::Run() {
     FramePacer pacer(cap > 0.0 ? cap : kTargetFramesPerSecond);
     const int fd = ConnectionNumber(glx_.display());
     long framesDrawn = 0;
-    while (!stopRequested && !quit_ && !DrawableGone()) {
+    while (!stopRequested && !RunIsOver(input_) && !DrawableGone()) {
         while (XPending(glx_.display()) > 0) {
             XEvent event;
             XNextEvent(glx_.display(), &event);
             HandleEvent(event);
         }
-        if (stopRequested || quit_ || DrawableGone()) break;
+        if (stopRequested || RunIsOver(input_) || DrawableGone()) break;
         if (glx_.foreignWindow() && framesDrawn % 15 == 0) {
             PollForeignWindow();
             if (DrawableGone()) break;

@@ -21,13 +21,7 @@ MessageDecision Decision(MessageAction action) {
 }
 
 MessageDecision OnActivate(uint64_t wParam, ShellInput& input, bool fullscreen) {
-    // Only minimising stops the drawing; losing the focus alone does not.
-    input.windowActive = HighWord(wParam) == 0;
-    const bool activated = LowWord(wParam) != kWaInactive;
-    // A full-screen saver that another window has taken over ends, so that whatever protects the
-    // desktop behind it (the lock on resume) takes effect; the first activation arms the rule.
-    if (activated) input.everActivated = true;
-    if (!activated && fullscreen && input.everActivated) input.leaveRequested = true;
+    NoteActivation(input, LowWord(wParam) != kWaInactive, HighWord(wParam) != 0, fullscreen);
     return Decision(MessageAction::kHandled);
 }
 
@@ -39,10 +33,8 @@ MessageDecision OnSysCommand(uint64_t wParam, bool fullscreen) {
 }
 
 MessageDecision OnKey(uint32_t message, uint64_t wParam, ShellInput& input) {
-    // Anyone can post a key message; a code outside the table must not write past it.
-    if (wParam < static_cast<uint64_t>(kKeyCount)) input.keyDown[wParam] = message == kWmKeyDown;
-    // A tap whose release arrives before the next idle pass must still end the run.
-    if (message == kWmKeyDown && wParam == static_cast<uint64_t>(kVkEscape)) input.escapePressed = true;
+    if (wParam < static_cast<uint64_t>(kKeyCount))
+        NoteKey(input, static_cast<int>(wParam), message == kWmKeyDown);
     return Decision(MessageAction::kHandled);
 }
 
@@ -64,6 +56,7 @@ MessageDecision DecideRenderMessage(uint32_t message, uint64_t wParam, int64_t l
         case kWmSysCommand:
             return OnSysCommand(wParam, fullscreen);
         case kWmClose:
+            NoteCloseRequest(input);
             return Decision(MessageAction::kPostQuit);
         case kWmKeyDown:
         case kWmKeyUp:
@@ -92,8 +85,37 @@ bool AskForegroundAgain(bool isForeground, int64_t msSinceShown) {
     return !isForeground && msSinceShown < kForegroundRetryMs;
 }
 
+void NoteKey(ShellInput& input, int key, bool down) {
+    // A code outside the table must not write past it.
+    if (key < 0 || key >= kKeyCount) return;
+    input.keyDown[key] = down;
+    // A tap whose release arrives before the next idle pass must still end the run.
+    if (down && key == kVkEscape) input.escapePressed = true;
+}
+
+void NoteActivation(ShellInput& input, bool activated, bool minimised, bool fullscreen) {
+    // Only minimising stops the drawing; losing the focus alone does not.
+    input.windowActive = !minimised;
+    // A full-screen saver that another window has taken over ends, so that whatever protects the
+    // desktop behind it (the lock on resume) takes effect; the first activation arms the rule.
+    if (activated) input.everActivated = true;
+    if (!activated && fullscreen && input.everActivated) input.leaveRequested = true;
+}
+
+void NoteCloseRequest(ShellInput& input) {
+    input.closeRequested = true;
+}
+
 void NoteDisplayState(ShellInput& input, uint32_t state) {
     input.displayOff = state == 0;
+}
+
+bool FrameWanted(const ShellInput& input) {
+    return input.windowActive && !input.minimised && !input.displayOff;
+}
+
+bool RunIsOver(const ShellInput& input) {
+    return input.keyDown[kVkEscape] || input.escapePressed || input.closeRequested || input.leaveRequested;
 }
 
 int ExitCodeForLoopEnd(bool endedOnQuit, uint64_t quitWParam) {

@@ -50,7 +50,17 @@ struct ShellInput {
     bool leaveRequested = false;  // full screen, and the activation went to another window after that
     bool displayOff = false;      // the system has turned the display off
     bool minimised = false;       // the last WM_SIZE said so (a minimised window may stay the active one)
+    bool closeRequested = false;  // the window was asked to close
 };
+
+// The inputs both shells feed from their own messages and events into one rule for drawing and ending.
+// A key went down or up; codes outside the key table are ignored (anyone can send a key).
+void NoteKey(ShellInput& input, int key, bool down);
+// The window was activated or deactivated; `minimised` stops the drawing. In full screen, losing the
+// activation after having had it ends the run.
+void NoteActivation(ShellInput& input, bool activated, bool minimised, bool fullscreen);
+// The window was asked to close (its close box, Alt+F4, the window manager's delete request).
+void NoteCloseRequest(ShellInput& input);
 
 // The render window's dispatch table: updates the key table and the flags. `fullscreen` is true while the
 // program runs in its changed display mode.
@@ -76,15 +86,19 @@ enum class IdleResult {
     kWait,  // nothing to show: sleep until the next message
 };
 
-// Draws a frame while the window is active, then checks whether the run is over: Escape pressed (held or
-// tapped), or a full-screen run left for another window. The frame is drawn before the check. A minimised
-// window or a display that is off draws nothing and waits for messages instead of swapping in a loop.
+// Whether a frame is wanted: not while the window is minimised or the display is off.
+bool FrameWanted(const ShellInput& input);
+
+// Whether the run is over: Escape pressed (held or tapped), a close request, or a full-screen run left for
+// another window.
+bool RunIsOver(const ShellInput& input);
+
+// Draws a frame when one is wanted, then checks whether the run is over; the frame is drawn before the
+// check. Without a wanted frame the loop waits for messages instead of swapping in a loop.
 template <typename RenderFn>
 IdleResult RunIdlePass(const ShellInput& input, RenderFn&& renderFrame) {
-    const bool draw = input.windowActive && !input.minimised && !input.displayOff;
-    if ((draw && !renderFrame()) || input.keyDown[kVkEscape] || input.escapePressed || input.leaveRequested) {
-        return IdleResult::kDone;
-    }
+    const bool draw = FrameWanted(input);
+    if ((draw && !renderFrame()) || RunIsOver(input)) return IdleResult::kDone;
     return draw ? IdleResult::kSwap : IdleResult::kWait;
 }
 

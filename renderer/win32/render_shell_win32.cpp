@@ -432,7 +432,7 @@ bool PumpMessages() {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    return !state.input.keyDown[VK_ESCAPE] && !state.input.escapePressed;
+    return !RunIsOver(state.input);
 }
 
 void PresentFrame() {

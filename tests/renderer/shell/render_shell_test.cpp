@@ -196,6 +196,60 @@ TEST(IdlePassTest, NothingIsDrawnWhileTheDisplayIsOff) {
     EXPECT_EQ(Idle(state, render), IdleResult::kDone) << "Escape ends it in the dark too";
 }
 
+// The named inputs a shell without window messages feeds (the X11 shell): each row from a fresh state.
+TEST(IdlePassTest, NamedInputsEndTheRunOrStopTheDrawing) {
+    struct Row {
+        const char* what;
+        void (*feed)(ShellInput&);
+        bool over;
+        bool drawn;
+    };
+    const Row rows[] = {
+        {"nothing", [](ShellInput&) {}, false, true},
+        {"Escape down", [](ShellInput& in) { NoteKey(in, kVkEscape, true); }, true, true},
+        {"Escape tapped",
+         [](ShellInput& in) {
+             NoteKey(in, kVkEscape, true);
+             NoteKey(in, kVkEscape, false);
+         },
+         true, true},
+        {"another key", [](ShellInput& in) { NoteKey(in, 'A', true); }, false, true},
+        {"a code past the table", [](ShellInput& in) { NoteKey(in, kKeyCount + kVkEscape, true); }, false,
+         true},
+        {"a negative code", [](ShellInput& in) { NoteKey(in, -1, true); }, false, true},
+        // A write past the table would land in the flags behind it (the window would count as minimised).
+        {"the code just past the table", [](ShellInput& in) { NoteKey(in, kKeyCount, false); }, false, true},
+        {"a close request", [](ShellInput& in) { NoteCloseRequest(in); }, true, true},
+        {"minimised", [](ShellInput& in) { NoteActivation(in, false, true, false); }, false, false},
+        {"left in a window",
+         [](ShellInput& in) {
+             NoteActivation(in, true, false, false);
+             NoteActivation(in, false, false, false);
+         },
+         false, true},
+        {"left in full screen",
+         [](ShellInput& in) {
+             NoteActivation(in, true, false, true);
+             NoteActivation(in, false, false, true);
+         },
+         true, true},
+        {"full screen never activated", [](ShellInput& in) { NoteActivation(in, false, false, true); }, false,
+         true},
+    };
+    for (const Row& row : rows) {
+        ShellInput input;
+        row.feed(input);
+        int frames = 0;
+        const IdleResult result = RunIdlePass(input, [&] { return ++frames > 0; });
+        EXPECT_EQ(RunIsOver(input), row.over) << row.what;
+        EXPECT_EQ(frames, row.drawn ? 1 : 0) << row.what;
+        EXPECT_EQ(result, row.over    ? IdleResult::kDone
+                          : row.drawn ? IdleResult::kSwap
+                                      : IdleResult::kWait)
+            << row.what;
+    }
+}
+
 TEST(CoverTest, EveryOtherMonitorIsCoveredWhereverItLies) {
     const ScreenRect primary{0, 0, 1024, 768};
     const ScreenRect right{1024, 0, 1824, 600};
