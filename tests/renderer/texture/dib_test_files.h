@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/little_endian.h"
+
 namespace dibtest {
 
 using Bytes = std::vector<uint8_t>;
@@ -20,17 +22,17 @@ inline Rgb PixelAt(int x, int y) {
             static_cast<uint8_t>(250 - 9 * x - y)};
 }
 
+// The fields go in through the programs' own little-endian writers.
 inline void Put16(Bytes& b, uint32_t v) {
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
+    orvalis::AppendLe16(b, static_cast<uint16_t>(v));
 }
 
 inline void Put32(Bytes& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    orvalis::AppendLe32(b, v);
 }
 
 inline void Set32(Bytes& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    orvalis::StoreLe32(b.data() + at, v);
 }
 
 struct InfoFile {
